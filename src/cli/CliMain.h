@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+namespace tq::cli {
+
+// true when the arguments ask for a headless command (no window is opened).
+bool wantsHeadless(const QStringList &args);
+
+// Runs a headless command; `args` excludes the program name. Returns the exit
+// code: 0 success, 1 a finding the command reports (such as failed records),
+// 2 an error (its text on `err`).
+int run(const QStringList &args, QTextStream &out, QTextStream &err);
+
+} // namespace tq::cli

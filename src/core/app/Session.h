@@ -1,0 +1,68 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QObject>
+#include <QString>
+
+namespace tq {
+
+// Raised when the file to open is not there at all.
+class MissingDatabaseError : public db::DbError {
+public:
+    using db::DbError::DbError;
+};
+
+// The program-wide database session: the one working connection, the path of
+// the open file and its label. Every window and routine reaches the survey
+// database through it.
+class Session : public QObject {
+    Q_OBJECT
+public:
+    explicit Session(QObject *parent = nullptr);
+    ~Session() override;
+
+    bool isOpen() const { return m_db.isOpen(); }
+    db::Database &db();
+    const QString &path() const { return m_path; }
+    const QString &label() const { return m_label; }
+
+    // Opens `path`, or the default database beside the program when empty.
+    // The new file must be a survey database (it has ct_label and dt_data);
+    // when it is not, or cannot be opened at all, DbError is raised and the
+    // database that was open stays open. A missing file raises
+    // MissingDatabaseError.
+    void openDatabase(const QString &path = QString());
+
+    // Re-reads the label of the open file.
+    void reloadLabel();
+    // Stores a new label in ct_label and announces it.
+    void setLabel(const QString &label);
+
+    // Closes the connection for file-level work (backup, compaction); reopen()
+    // opens the same file again.
+    void closeForMaintenance();
+    void reopen();
+
+    // "2009年度全国工会统计年报--基层以上工会调查表 - " + label
+    QString windowTitle() const;
+    static QString windowTitleFor(const QString &label);
+
+    // Raises DbError when `db` lacks a table the program cannot work without.
+    static void requireSurveyTables(db::Database &db);
+
+signals:
+    // Another file (or the same one again) has been opened: lists must be
+    // rebuilt and cached field hints dropped.
+    void databaseOpened();
+    void labelChanged(const QString &label);
+
+private:
+    static QString readLabel(db::Database &db);
+
+    db::Database m_db;
+    QString m_path;
+    QString m_label;
+};
+
+} // namespace tq

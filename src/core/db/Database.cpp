@@ -1,0 +1,424 @@
+#include "db/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cmath>
+#include <sqlite3.h>
+
+namespace tq::db {
+
+namespace {
+
+// int(x): the next whole number downwards, as the summary formulas expect.
+void sqlInt(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (argc != 1)
+        return sqlite3_result_null(ctx);
+    sqlite3_value *v = argv[0];
+    switch (sqlite3_value_numeric_type(v)) {
+    case SQLITE_INTEGER:
+        sqlite3_result_int64(ctx, sqlite3_value_int64(v));
+        return;
+    case SQLITE_FLOAT: {
+        const double d = std::floor(sqlite3_value_double(v));
+        if (d >= -9.2e18 && d <= 9.2e18)
+            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(d));
+        else
+            sqlite3_result_double(ctx, d);
+        return;
+    }
+    default:
+        sqlite3_result_null(ctx);
+    }
+}
+
+QString utf8(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
+
+void bindValue(sqlite3 *db, sqlite3_stmt *stmt, int index, const QVariant &value)
+{
+    int rc = SQLITE_OK;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(stmt, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int(stmt, index, value.toBool() ? 1 : 0);
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::Char:
+        case QMetaType::UChar:
+        case QMetaType::UShort:
+            rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
+            break;
+        case QMetaType::ULongLong:
+            rc = sqlite3_bind_int64(stmt, index, static_cast<sqlite3_int64>(value.toULongLong()));
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(stmt, index, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = value.toByteArray();
+            rc = sqlite3_bind_blob(stmt, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray b = value.toString().toUtf8();
+            rc = sqlite3_bind_text(stmt, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        throw DbError(QStringLiteral("参数绑定失败：%1").arg(utf8(sqlite3_errmsg(db))));
+}
+
+} // namespace
+
+Database::~Database() { close(); }
+
+Database::Database(Database &&other) noexcept : m_db(other.m_db), m_path(std::move(other.m_path))
+{
+    other.m_db = nullptr;
+}
+
+Database &Database::operator=(Database &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_db = other.m_db;
+        m_path = std::move(other.m_path);
+        other.m_db = nullptr;
+    }
+    return *this;
+}
+
+Database Database::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.trimmed().isEmpty())
+        throw DbError(QStringLiteral("没有指定数据库文件。"));
+    if (!info.exists())
+        throw DbError(QStringLiteral("数据库文件不存在：%1").arg(QDir::toNativeSeparators(path)));
+    if (!info.isFile())
+        throw DbError(QStringLiteral("不是数据库文件：%1").arg(QDir::toNativeSeparators(path)));
+
+    sqlite3 *raw = nullptr;
+    const QByteArray p = QFile::encodeName(info.absoluteFilePath());
+    const int rc = sqlite3_open_v2(p.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = raw ? utf8(sqlite3_errmsg(raw)) : utf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(raw);
+        throw DbError(QStringLiteral("无法打开数据库文件 %1：%2").arg(QDir::toNativeSeparators(path), why));
+    }
+    Database db(raw, info.absoluteFilePath());
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, 2000);
+    sqlite3_create_function_v2(raw, "int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &sqlInt, nullptr,
+                               nullptr, nullptr);
+    // SQLite reads the header lazily; touch the schema now so that a file of
+    // another kind fails here and not in the middle of some later command.
+    char *err = nullptr;
+    if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString why = utf8(err);
+        sqlite3_free(err);
+        throw DbError(QStringLiteral("文件 %1 不是有效的数据库：%2").arg(QDir::toNativeSeparators(path), why));
+    }
+    db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    return db;
+}
+
+void Database::createEmpty(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        throw DbError(QStringLiteral("文件已经存在：%1").arg(QDir::toNativeSeparators(path)));
+    sqlite3 *raw = nullptr;
+    const QByteArray p = QFile::encodeName(path);
+    const int rc = sqlite3_open_v2(p.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    QString why;
+    if (rc != SQLITE_OK)
+        why = raw ? utf8(sqlite3_errmsg(raw)) : utf8(sqlite3_errstr(rc));
+    // An SQLite file holds nothing until its first page is written; write the
+    // header now so that the file is a database in its own right.
+    else if (sqlite3_exec(raw, "PRAGMA user_version = 0; VACUUM;", nullptr, nullptr, nullptr) != SQLITE_OK)
+        why = utf8(sqlite3_errmsg(raw));
+    sqlite3_close_v2(raw);
+    if (!why.isEmpty()) {
+        QFile::remove(path);
+        throw DbError(QStringLiteral("无法创建数据库文件 %1：%2").arg(QDir::toNativeSeparators(path), why));
+    }
+}
+
+void Database::compactFile(const QString &path)
+{
+    QString tmpPath;
+    {
+        QTemporaryFile probe(QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral(".compact-XXXXXX.tmp")));
+        if (!probe.open())
+            throw DbError(QStringLiteral("无法建立临时文件：%1").arg(probe.errorString()));
+        tmpPath = probe.fileName();
+    } // removed again: VACUUM INTO wants a target that does not exist
+    {
+        Database db = open(path);
+        db.compactInto(tmpPath);
+    }
+    // Replace only once the compact copy is complete, so that a failure at any
+    // point leaves the original untouched.
+    const QString backup = path + QStringLiteral(".old");
+    QFile::remove(backup);
+    if (!QFile::rename(path, backup)) {
+        QFile::remove(tmpPath);
+        throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(QDir::toNativeSeparators(path)));
+    }
+    if (!QFile::rename(tmpPath, path)) {
+        QFile::rename(backup, path);
+        QFile::remove(tmpPath);
+        throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(QDir::toNativeSeparators(path)));
+    }
+    QFile::remove(backup);
+}
+
+void Database::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+QString Database::lastError() const { return m_db ? utf8(sqlite3_errmsg(m_db)) : QString(); }
+
+void Database::fail(const QString &context) const
+{
+    QString why = lastError();
+    if (!context.isEmpty())
+        why = why + QStringLiteral("（") + context + QStringLiteral("）");
+    throw DbError(why);
+}
+
+Statement Database::prepare(const QString &sql)
+{
+    if (!m_db)
+        throw DbError(QStringLiteral("数据库没有打开"));
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK)
+        fail(sql);
+    if (!stmt)
+        throw DbError(QStringLiteral("空语句"));
+    return Statement(m_db, stmt);
+}
+
+int Database::exec(const QString &sql, const QVariantList &params)
+{
+    Statement st = prepare(sql);
+    st.bindAll(params);
+    while (st.step()) {
+    }
+    return sqlite3_changes(m_db);
+}
+
+void Database::execScript(const QString &sql)
+{
+    if (!m_db)
+        throw DbError(QStringLiteral("数据库没有打开"));
+    char *err = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString why = utf8(err);
+        sqlite3_free(err);
+        throw DbError(why);
+    }
+}
+
+QVariant Database::scalar(const QString &sql, const QVariantList &params)
+{
+    Statement st = prepare(sql);
+    st.bindAll(params);
+    if (!st.step())
+        return {};
+    return st.value(0);
+}
+
+qint64 Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+
+QStringList Database::tableNames() const
+{
+    QStringList names;
+    auto *self = const_cast<Database *>(this);
+    Statement st = self->prepare(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite_%' "
+                       "ORDER BY name"));
+    while (st.step())
+        names << st.textValue(0);
+    return names;
+}
+
+bool Database::hasTable(const QString &name) const
+{
+    auto *self = const_cast<Database *>(this);
+    return self
+        ->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type IN ('table','view') "
+                                "AND lower(name) = lower(?)"),
+                 {name})
+        .toInt() > 0;
+}
+
+QStringList Database::columnNames(const QString &table) const
+{
+    QStringList names;
+    auto *self = const_cast<Database *>(this);
+    Statement st = self->prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    st.bind(1, table);
+    while (st.step())
+        names << st.textValue(0);
+    return names;
+}
+
+void Database::begin() { execScript(QStringLiteral("BEGIN")); }
+void Database::commit() { execScript(QStringLiteral("COMMIT")); }
+void Database::rollback()
+{
+    if (inTransaction())
+        execScript(QStringLiteral("ROLLBACK"));
+}
+bool Database::inTransaction() const { return m_db && sqlite3_get_autocommit(m_db) == 0; }
+
+void Database::attach(const QString &path, const QString &alias)
+{
+    if (!QFileInfo(path).isFile())
+        throw DbError(QStringLiteral("数据库文件不存在：%1").arg(QDir::toNativeSeparators(path)));
+    // The alias comes from the program, never from the user; the path is bound.
+    exec(QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(alias), {path});
+    try {
+        scalar(QStringLiteral("SELECT count(*) FROM \"%1\".sqlite_master").arg(alias));
+    } catch (const DbError &e) {
+        try {
+            detach(alias);
+        } catch (const DbError &) {
+        }
+        throw DbError(QStringLiteral("文件 %1 不是有效的数据库：%2").arg(QDir::toNativeSeparators(path), e.text()));
+    }
+}
+
+void Database::detach(const QString &alias) { exec(QStringLiteral("DETACH DATABASE \"%1\"").arg(alias)); }
+
+void Database::compactInto(const QString &target)
+{
+    if (QFileInfo::exists(target))
+        throw DbError(QStringLiteral("文件已经存在：%1").arg(QDir::toNativeSeparators(target)));
+    exec(QStringLiteral("VACUUM INTO ?"), {target});
+}
+
+// ---------------------------------------------------------------------------
+
+Statement::~Statement()
+{
+    if (m_stmt)
+        sqlite3_finalize(m_stmt);
+}
+
+Statement::Statement(Statement &&other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
+
+Statement &Statement::operator=(Statement &&other) noexcept
+{
+    if (this != &other) {
+        if (m_stmt)
+            sqlite3_finalize(m_stmt);
+        m_db = other.m_db;
+        m_stmt = other.m_stmt;
+        other.m_stmt = nullptr;
+    }
+    return *this;
+}
+
+void Statement::fail() const { throw DbError(utf8(sqlite3_errmsg(m_db))); }
+
+void Statement::bind(int index, const QVariant &value) { bindValue(m_db, m_stmt, index, value); }
+
+void Statement::bindAll(const QVariantList &values)
+{
+    const int expected = sqlite3_bind_parameter_count(m_stmt);
+    if (values.size() != expected)
+        throw DbError(QStringLiteral("语句需要 %1 个参数，给出了 %2 个").arg(expected).arg(values.size()));
+    for (int i = 0; i < values.size(); ++i)
+        bind(i + 1, values.at(i));
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString why = utf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(m_stmt);
+    throw DbError(why);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+QString Statement::columnName(int column) const { return utf8(sqlite3_column_name(m_stmt, column)); }
+bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+qint64 Statement::intValue(int column) const { return sqlite3_column_int64(m_stmt, column); }
+double Statement::realValue(int column) const { return sqlite3_column_double(m_stmt, column); }
+int Statement::columnType(int column) const { return sqlite3_column_type(m_stmt, column); }
+
+QString Statement::textValue(int column) const
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    const int n = sqlite3_column_bytes(m_stmt, column);
+    return p ? QString::fromUtf8(p, n) : QString();
+}
+
+QVariant Statement::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qint64>(sqlite3_column_int64(m_stmt, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_stmt, column);
+    case SQLITE_TEXT:
+        return textValue(column);
+    case SQLITE_BLOB: {
+        const auto *p = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
+        return QByteArray(p, sqlite3_column_bytes(m_stmt, column));
+    }
+    default:
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+Transaction::Transaction(Database &db) : m_db(db) { m_db.begin(); }
+
+Transaction::~Transaction()
+{
+    if (!m_done) {
+        try {
+            m_db.rollback();
+        } catch (const DbError &) {
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    m_db.commit();
+    m_done = true;
+}
+
+} // namespace tq::db

@@ -1,0 +1,528 @@
+#include "db/ResultSet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace tq::db {
+
+struct ResultSet::Column {
+    enum Kind { Empty, Int, Real, Text, Mixed };
+
+    QString name;
+    Kind kind = Empty;
+    int width = 1; // bytes per whole number
+    std::vector<std::uint8_t> ints;
+    std::vector<double> reals;
+    std::vector<QString> texts;
+    std::vector<QVariant> mixed;
+    std::vector<bool> nulls;
+    std::size_t rows = 0;
+
+    static int widthFor(qint64 v)
+    {
+        if (v >= INT8_MIN && v <= INT8_MAX)
+            return 1;
+        if (v >= INT16_MIN && v <= INT16_MAX)
+            return 2;
+        if (v >= INT32_MIN && v <= INT32_MAX)
+            return 4;
+        return 8;
+    }
+
+    qint64 intAt(std::size_t i) const
+    {
+        const std::uint8_t *p = ints.data() + i * std::size_t(width);
+        switch (width) {
+        case 1: {
+            std::int8_t v;
+            std::memcpy(&v, p, 1);
+            return v;
+        }
+        case 2: {
+            std::int16_t v;
+            std::memcpy(&v, p, 2);
+            return v;
+        }
+        case 4: {
+            std::int32_t v;
+            std::memcpy(&v, p, 4);
+            return v;
+        }
+        default: {
+            std::int64_t v;
+            std::memcpy(&v, p, 8);
+            return v;
+        }
+        }
+    }
+
+    void putInt(qint64 v)
+    {
+        const std::size_t at = ints.size();
+        ints.resize(at + std::size_t(width));
+        std::uint8_t *p = ints.data() + at;
+        switch (width) {
+        case 1: {
+            const auto x = std::int8_t(v);
+            std::memcpy(p, &x, 1);
+            break;
+        }
+        case 2: {
+            const auto x = std::int16_t(v);
+            std::memcpy(p, &x, 2);
+            break;
+        }
+        case 4: {
+            const auto x = std::int32_t(v);
+            std::memcpy(p, &x, 4);
+            break;
+        }
+        default: {
+            const auto x = std::int64_t(v);
+            std::memcpy(p, &x, 8);
+        }
+        }
+    }
+
+    void widen(int w)
+    {
+        std::vector<qint64> values(rows);
+        for (std::size_t i = 0; i < rows; ++i)
+            values[i] = intAt(i);
+        ints.clear();
+        width = w;
+        ints.reserve(rows * std::size_t(w));
+        for (qint64 v : values)
+            putInt(v);
+    }
+
+    QVariant variantAt(std::size_t i) const
+    {
+        if (nulls[i])
+            return {};
+        switch (kind) {
+        case Int:
+            return QVariant::fromValue<qint64>(intAt(i));
+        case Real:
+            return reals[i];
+        case Text:
+            return texts[i];
+        case Mixed:
+            return mixed[i];
+        default:
+            return {};
+        }
+    }
+
+    void toMixed()
+    {
+        std::vector<QVariant> all;
+        all.reserve(rows + 1);
+        for (std::size_t i = 0; i < rows; ++i)
+            all.push_back(variantAt(i));
+        ints.clear();
+        ints.shrink_to_fit();
+        reals.clear();
+        reals.shrink_to_fit();
+        texts.clear();
+        texts.shrink_to_fit();
+        mixed = std::move(all);
+        kind = Mixed;
+    }
+
+    void becomeKind(Kind k)
+    {
+        // Rows read so far were all empty: give them storage of the new kind.
+        kind = k;
+        for (std::size_t i = 0; i < rows; ++i) {
+            switch (k) {
+            case Int:
+                putInt(0);
+                break;
+            case Real:
+                reals.push_back(0);
+                break;
+            case Text:
+                texts.emplace_back();
+                break;
+            default:
+                mixed.emplace_back();
+            }
+        }
+    }
+
+    void appendNull()
+    {
+        switch (kind) {
+        case Int:
+            putInt(0);
+            break;
+        case Real:
+            reals.push_back(0);
+            break;
+        case Text:
+            texts.emplace_back();
+            break;
+        case Mixed:
+            mixed.emplace_back();
+            break;
+        case Empty:
+            break;
+        }
+        nulls.push_back(true);
+        ++rows;
+    }
+
+    void appendInt(qint64 v)
+    {
+        if (kind == Empty)
+            becomeKind(Int);
+        if (kind == Int) {
+            const int w = widthFor(v);
+            if (w > width)
+                widen(w);
+            putInt(v);
+        } else if (kind == Real) {
+            reals.push_back(double(v));
+        } else {
+            if (kind != Mixed)
+                toMixed();
+            mixed.push_back(QVariant::fromValue<qint64>(v));
+        }
+        nulls.push_back(false);
+        ++rows;
+    }
+
+    void appendReal(double v)
+    {
+        if (kind == Empty)
+            becomeKind(Real);
+        if (kind == Int) {
+            std::vector<double> all(rows);
+            for (std::size_t i = 0; i < rows; ++i)
+                all[i] = double(intAt(i));
+            ints.clear();
+            ints.shrink_to_fit();
+            reals = std::move(all);
+            kind = Real;
+        }
+        if (kind == Real) {
+            reals.push_back(v);
+        } else {
+            if (kind != Mixed)
+                toMixed();
+            mixed.push_back(v);
+        }
+        nulls.push_back(false);
+        ++rows;
+    }
+
+    void appendText(QString v)
+    {
+        if (kind == Empty)
+            becomeKind(Text);
+        if (kind == Text) {
+            texts.push_back(std::move(v));
+        } else {
+            if (kind != Mixed)
+                toMixed();
+            mixed.push_back(std::move(v));
+        }
+        nulls.push_back(false);
+        ++rows;
+    }
+
+    qint64 intValue(std::size_t i) const
+    {
+        if (nulls[i])
+            return 0;
+        switch (kind) {
+        case Int:
+            return intAt(i);
+        case Real:
+            return qRound64(reals[i]);
+        case Text:
+            return texts[i].trimmed().toLongLong();
+        case Mixed: {
+            const QVariant &v = mixed[i];
+            if (v.typeId() == QMetaType::Double)
+                return qRound64(v.toDouble());
+            return v.toString().trimmed().toLongLong();
+        }
+        default:
+            return 0;
+        }
+    }
+
+    QString textValue(std::size_t i) const
+    {
+        if (nulls[i])
+            return {};
+        switch (kind) {
+        case Int:
+            return QString::number(intAt(i));
+        case Real:
+            return QString::number(reals[i], 'g', 15);
+        case Text:
+            return texts[i];
+        case Mixed: {
+            const QVariant &v = mixed[i];
+            if (v.typeId() == QMetaType::Double)
+                return QString::number(v.toDouble(), 'g', 15);
+            return v.toString();
+        }
+        default:
+            return {};
+        }
+    }
+
+    // Three-way comparison of two physical rows; empty values first.
+    int compare(std::size_t a, std::size_t b) const
+    {
+        const bool na = nulls[a], nb = nulls[b];
+        if (na || nb)
+            return na == nb ? 0 : (na ? -1 : 1);
+        switch (kind) {
+        case Int: {
+            const qint64 x = intAt(a), y = intAt(b);
+            return x < y ? -1 : (x > y ? 1 : 0);
+        }
+        case Real: {
+            const double x = reals[a], y = reals[b];
+            return x < y ? -1 : (x > y ? 1 : 0);
+        }
+        case Text:
+            return texts[a].compare(texts[b]);
+        case Mixed: {
+            const QVariant &x = mixed[a], &y = mixed[b];
+            const bool xs = x.typeId() == QMetaType::QString, ys = y.typeId() == QMetaType::QString;
+            if (!xs && !ys) {
+                const double dx = x.toDouble(), dy = y.toDouble();
+                return dx < dy ? -1 : (dx > dy ? 1 : 0);
+            }
+            if (xs != ys)
+                return xs ? 1 : -1; // numbers before texts
+            return x.toString().compare(y.toString());
+        }
+        default:
+            return 0;
+        }
+    }
+
+    std::size_t memory() const
+    {
+        std::size_t n = ints.capacity() + reals.capacity() * sizeof(double) + nulls.capacity() / 8;
+        n += texts.capacity() * sizeof(QString);
+        for (const QString &s : texts)
+            n += std::size_t(s.capacity()) * 2;
+        n += mixed.capacity() * sizeof(QVariant);
+        return n;
+    }
+};
+
+ResultSet::ResultSet(ResultSet &&) noexcept = default;
+ResultSet &ResultSet::operator=(ResultSet &&) noexcept = default;
+ResultSet::~ResultSet() = default;
+
+ResultSet ResultSet::run(Database &db, const QString &sql, const QVariantList &params)
+{
+    ResultSet rs;
+    rs.m_sql = sql;
+    rs.m_params = params;
+    rs.load(db);
+    return rs;
+}
+
+void ResultSet::load(Database &db)
+{
+    Statement st = db.prepare(m_sql);
+    st.bindAll(m_params);
+    std::vector<std::unique_ptr<Column>> columns;
+    QHash<QString, int> index;
+    const int n = st.columnCount();
+    columns.reserve(std::size_t(n));
+    for (int c = 0; c < n; ++c) {
+        auto col = std::make_unique<Column>();
+        col->name = st.columnName(c);
+        columns.push_back(std::move(col));
+    }
+    // With duplicate names (a join) the first column of a name answers to it.
+    for (int c = n - 1; c >= 0; --c)
+        index.insert(columns[std::size_t(c)]->name.toLower(), c);
+
+    sqlite3_stmt *h = st.handle();
+    std::size_t rows = 0;
+    while (st.step()) {
+        for (int c = 0; c < n; ++c) {
+            Column &col = *columns[std::size_t(c)];
+            switch (sqlite3_column_type(h, c)) {
+            case SQLITE_INTEGER:
+                col.appendInt(sqlite3_column_int64(h, c));
+                break;
+            case SQLITE_FLOAT:
+                col.appendReal(sqlite3_column_double(h, c));
+                break;
+            case SQLITE_NULL:
+                col.appendNull();
+                break;
+            default: {
+                const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(h, c));
+                col.appendText(QString::fromUtf8(p, sqlite3_column_bytes(h, c)));
+            }
+            }
+        }
+        ++rows;
+    }
+    m_columns = std::move(columns);
+    m_index = std::move(index);
+    m_order.resize(rows);
+    for (std::size_t i = 0; i < rows; ++i)
+        m_order[i] = int(i);
+    m_row = rows ? 0 : -1;
+    m_open = true;
+}
+
+void ResultSet::close()
+{
+    m_columns.clear();
+    m_index.clear();
+    m_order.clear();
+    m_row = -1;
+    m_open = false;
+}
+
+QString ResultSet::columnName(int column) const
+{
+    if (column < 0 || column >= columnCount())
+        return {};
+    return m_columns[std::size_t(column)]->name;
+}
+
+int ResultSet::columnIndex(const QString &name) const { return m_index.value(name.toLower(), -1); }
+
+int ResultSet::requireColumn(const QString &name) const
+{
+    const int c = columnIndex(name);
+    if (c < 0)
+        throw DbError(QStringLiteral("查询结果中没有字段 %1").arg(name));
+    return c;
+}
+
+bool ResultSet::setRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return false;
+    m_row = row;
+    return true;
+}
+
+bool ResultSet::next() { return setRow(m_row + 1); }
+bool ResultSet::prev() { return setRow(m_row - 1); }
+
+bool ResultSet::isNull(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return true;
+    return m_columns[std::size_t(column)]->nulls[std::size_t(physical(row))];
+}
+
+qint64 ResultSet::intValue(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return 0;
+    return m_columns[std::size_t(column)]->intValue(std::size_t(physical(row)));
+}
+
+QString ResultSet::text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return {};
+    return m_columns[std::size_t(column)]->textValue(std::size_t(physical(row)));
+}
+
+QVariant ResultSet::value(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return {};
+    return m_columns[std::size_t(column)]->variantAt(std::size_t(physical(row)));
+}
+
+void ResultSet::sort(const QString &sortText)
+{
+    QString field = sortText.trimmed();
+    bool descending = false;
+    if (field.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {
+        descending = true;
+        field.chop(5);
+    } else if (field.endsWith(QLatin1String(" ASC"), Qt::CaseInsensitive)) {
+        field.chop(4);
+    }
+    field = field.trimmed();
+    const int c = requireColumn(field);
+    const Column &col = *m_columns[std::size_t(c)];
+    const int current = m_row >= 0 ? physical(m_row) : -1;
+    // Ascending with ties kept in their previous order; descending is the
+    // exact reverse comparison, also stable.
+    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+        const int r = col.compare(std::size_t(a), std::size_t(b));
+        return descending ? r > 0 : r < 0;
+    });
+    m_sortText = field + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+    if (current >= 0) {
+        const auto it = std::find(m_order.begin(), m_order.end(), current);
+        m_row = int(it - m_order.begin());
+    }
+}
+
+bool ResultSet::locate(const QString &column, const QVariant &key)
+{
+    const int c = requireColumn(column);
+    const Column &col = *m_columns[std::size_t(c)];
+    const bool numeric = key.typeId() != QMetaType::QString;
+    const qint64 keyInt = key.toLongLong();
+    const QString keyText = key.toString();
+    for (int r = 0; r < rowCount(); ++r) {
+        const auto i = std::size_t(physical(r));
+        if (col.nulls[i])
+            continue;
+        bool hit;
+        if (numeric && col.kind == Column::Int)
+            hit = col.intAt(i) == keyInt;
+        else
+            hit = col.textValue(i).compare(keyText, Qt::CaseInsensitive) == 0;
+        if (hit) {
+            m_row = r;
+            return true;
+        }
+    }
+    return false;
+}
+
+void ResultSet::requery(Database &db, const QString &keyColumn)
+{
+    const int oldRow = m_row;
+    QVariant key;
+    if (m_row >= 0 && columnIndex(keyColumn) >= 0)
+        key = value(keyColumn);
+    const QString sortText = m_sortText;
+    close();
+    load(db);
+    if (!sortText.isEmpty() && columnIndex(sortText.section(QLatin1Char(' '), 0, 0)) >= 0)
+        sort(sortText);
+    if (key.isValid() && columnIndex(keyColumn) >= 0 && locate(keyColumn, key))
+        return;
+    if (rowCount() > 0)
+        m_row = std::clamp(oldRow, 0, rowCount() - 1);
+}
+
+std::size_t ResultSet::memoryUsage() const
+{
+    std::size_t n = m_order.capacity() * sizeof(int);
+    for (const auto &c : m_columns)
+        n += c->memory();
+    return n;
+}
+
+} // namespace tq::db

@@ -1,0 +1,104 @@
+// Build tool: writes the default database, the report template and the other
+// files that lie beside the program into the output folder.
+//
+// The default database is where the user's records live, so it is replaced
+// only while it holds no records; the report template never holds records and
+// is always written afresh.
+
+#include "db/Database.h"
+#include "db/DefaultDataBuilder.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+using tq::db::Database;
+using tq::db::DbError;
+
+namespace {
+
+QTextStream &err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+// Builds into a temporary name first, so that a failed build never leaves a
+// broken file under the real name.
+void buildFresh(const tq::db::DefaultDataBuilder &builder, const QString &target)
+{
+    const QString tmp = target + QStringLiteral(".new");
+    QFile::remove(tmp);
+    builder.build(tmp);
+    QFile::remove(target);
+    if (!QFile::rename(tmp, target))
+        throw DbError(QStringLiteral("cannot move %1 to %2").arg(tmp, target));
+}
+
+qint64 recordCount(const QString &path)
+{
+    Database db = Database::open(path);
+    return db.scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toLongLong();
+}
+
+void copyFile(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        throw DbError(QStringLiteral("cannot copy %1 to %2").arg(from, to));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("data"), QStringLiteral("Folder of the text sources."), QStringLiteral("dir")});
+    parser.addOption({QStringLiteral("out"), QStringLiteral("Folder of the program."), QStringLiteral("dir")});
+    parser.process(app);
+    const QString dataDir = parser.value(QStringLiteral("data"));
+    const QString outDir = parser.value(QStringLiteral("out"));
+    if (dataDir.isEmpty() || outDir.isEmpty()) {
+        err() << "usage: tq_mkdb --data DIR --out DIR\n";
+        return 2;
+    }
+    try {
+        QDir().mkpath(outDir);
+        const QDir out(outDir);
+        const tq::db::DefaultDataBuilder builder(dataDir);
+
+        buildFresh(builder, out.filePath(QStringLiteral("view.dll")));
+
+        const QString defaultDb = out.filePath(QStringLiteral("2009NB_tq.mdb"));
+        bool replace = true;
+        if (QFileInfo::exists(defaultDb)) {
+            try {
+                const qint64 n = recordCount(defaultDb);
+                if (n > 0) {
+                    replace = false;
+                    err() << "tq_mkdb: keeping " << defaultDb << ": it holds " << n << " records\n";
+                }
+            } catch (const DbError &e) {
+                replace = false;
+                err() << "tq_mkdb: keeping " << defaultDb << " untouched: " << e.text() << "\n";
+            }
+        }
+        if (replace)
+            buildFresh(builder, defaultDb);
+
+        copyFile(QDir(dataDir).filePath(QStringLiteral("OldVersion.ini")), out.filePath(QStringLiteral("OldVersion.ini")));
+        const QDir notes(QDir(dataDir).filePath(QStringLiteral("notes")));
+        out.mkpath(QStringLiteral("notes"));
+        for (const QFileInfo &f : notes.entryInfoList(QDir::Files))
+            copyFile(f.absoluteFilePath(), out.filePath(QStringLiteral("notes/") + f.fileName()));
+    } catch (const DbError &e) {
+        err() << "tq_mkdb: " << e.text() << "\n";
+        return 1;
+    }
+    return 0;
+}
