@@ -41,8 +41,11 @@ QString Session::readLabel(db::Database &db)
 void Session::openDatabase(const QString &path)
 {
     const QString target = path.isEmpty() ? AppPaths::defaultDatabasePath() : path;
-    if (!QFileInfo::exists(target))
-        throw MissingDatabaseError(QStringLiteral("没有找到系统数据文件，请重新安装。"));
+    if (!QFileInfo::exists(target)) {
+        if (path.isEmpty())
+            throw MissingDatabaseError(QStringLiteral("没有找到系统数据文件，请重新安装。"));
+        throw MissingDatabaseError(QStringLiteral("数据库文件不存在：%1").arg(QDir::toNativeSeparators(target)));
+    }
     // Open and check the new file before letting go of the old one, so that a
     // wrong choice leaves the user with the database they had.
     db::Database next = db::Database::open(target);

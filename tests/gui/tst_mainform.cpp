@@ -1,0 +1,111 @@
+#include "Fixtures.h"
+#include "ScriptedInteraction.h"
+#include "app/AppPaths.h"
+#include "app/Session.h"
+#include "app/TMainForm.h"
+#include "app/TdlgAboutForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QtTest>
+
+using namespace tq;
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_program;
+    QTemporaryDir m_other;
+
+private slots:
+    void init()
+    {
+        AppPaths::setProgramDir(m_program.path());
+        QFile::remove(AppPaths::defaultDatabasePath());
+        tq::test::newSurveyDatabase(m_program);
+    }
+
+    void titleStatusAndLabel()
+    {
+        Session s;
+        s.openDatabase();
+        Settings settings(m_other.filePath(QStringLiteral("s.ini")));
+        test::ScriptedInteraction ui;
+        gui::TMainForm w(s, settings, ui, Preferences{});
+        QCOMPARE(w.windowTitle(), QStringLiteral("2009年度全国工会统计年报--基层以上工会调查表 - 默认数据库"));
+        QCOMPARE(w.statusText(), QStringLiteral("开发单位：Corvenlo　软件版本：1.3.3 (Build 632)"));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblClock"))->text(),
+                 QDate::currentDate().toString(QStringLiteral("yyyy年MM月dd日")));
+
+        ui.answer(QStringLiteral("某市总工会"));
+        w.action(QStringLiteral("actLabel"))->trigger();
+        QCOMPARE(w.windowTitle(), QStringLiteral("2009年度全国工会统计年报--基层以上工会调查表 - 某市总工会"));
+
+        // a command that is not built yet says so, once
+        w.action(QStringLiteral("actSum"))->trigger();
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY(ui.messages.first().contains(QStringLiteral("数据汇总")));
+        QVERIFY(!w.action(QStringLiteral("actImport"))->isVisible());
+    }
+
+    void openAnotherDatabaseRetitlesTheWindow()
+    {
+        const QString other = tq::test::newSurveyDatabase(m_other, QStringLiteral("other.mdb"));
+        db::Database::open(other).exec(QStringLiteral("update ct_label set db_name='乙库'"));
+        Session s;
+        s.openDatabase();
+        Settings settings(m_other.filePath(QStringLiteral("s.ini")));
+        test::ScriptedInteraction ui;
+        gui::TMainForm w(s, settings, ui, Preferences{});
+        ui.answer(other);
+        w.action(QStringLiteral("actOpenDB"))->trigger();
+        QCOMPARE(w.windowTitle(), Session::windowTitleFor(QStringLiteral("乙库")));
+        QVERIFY(w.findChild<QLabel *>(QStringLiteral("lblSummary"))->text().contains(QStringLiteral("other.mdb")));
+    }
+
+    void overrideNeedsCtrlAltWithoutShift_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("passed");
+        QTest::newRow("ctrl+alt") << int(Qt::ControlModifier | Qt::AltModifier) << 2;
+        QTest::newRow("ctrl+alt+shift") << int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier) << 0;
+        QTest::newRow("ctrl only") << int(Qt::ControlModifier) << 0;
+    }
+    void overrideNeedsCtrlAltWithoutShift()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(int, passed);
+        Session s;
+        s.openDatabase();
+        s.db().exec(QStringLiteral("INSERT INTO dt_data (c901, RecordState) VALUES (1, 0), (2, 2)"));
+        int calls = 0;
+        gui::TdlgAboutForm about(VersionInfo::current(), false);
+        about.setOverrideHandler([&] {
+            ++calls;
+            s.db().exec(QStringLiteral("update dt_data set RecordState=1"));
+        });
+        about.show();
+        QTest::mouseDClick(about.productLabel(), Qt::LeftButton, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(s.db().scalar(QStringLiteral("SELECT count(*) FROM dt_data WHERE RecordState=1")).toInt(), passed);
+        QCOMPARE(calls, passed ? 1 : 0);
+        QCOMPARE(about.isVisible(), passed == 0); // the override closes the box
+        QVERIFY(!about.progressBar()->isVisible());
+    }
+
+    void splashClosesItselfInAboutTwoSeconds()
+    {
+        gui::TdlgAboutForm splash(VersionInfo::current(), true);
+        QElapsedTimer t;
+        t.start();
+        splash.show();
+        QVERIFY(splash.progressBar()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 6000);
+        QVERIFY(t.elapsed() >= 1500);
+        QCOMPARE(splash.progressBar()->value(), 100);
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
