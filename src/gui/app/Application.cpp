@@ -7,6 +7,8 @@
 #include "common/GuiInteraction.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <QTimer>
 
 namespace tq::gui {
 
@@ -22,9 +24,13 @@ int runApplication(QApplication &app)
         return 1;
     TMainForm main(session, settings, ui, prefs);
     ui.setParent(&main);
+    // Fill the screen even where no window manager maximises for us.
+    if (const QScreen *screen = main.screen())
+        main.setGeometry(screen->availableGeometry());
     main.showMaximized();
+    // The splash comes once the main window is on the screen.
     if (qEnvironmentVariableIsEmpty("TALLOWMERE_NO_SPLASH"))
-        main.showSplash();
+        QTimer::singleShot(0, &main, &TMainForm::showSplash);
     return app.exec();
 }
 
