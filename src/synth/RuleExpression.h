@@ -36,7 +36,7 @@ public:
     qint64 evaluate(const qint64 *values) const { return m_root < 0 ? 0 : eval(m_root, values); }
     bool holds(const qint64 *values) const { return evaluate(values) != 0; }
     // The distinct slots the expression reads, in order of first use.
-    const std::vector<int> &slots() const { return m_slots; }
+    const std::vector<int> &readSlots() const { return m_slots; }
 
 private:
     enum class Op : unsigned char { Const, Field, Neg, Add, Sub, Mul, Div, Eq, Ne, Lt, Le, Gt, Ge, And, Or, Not };

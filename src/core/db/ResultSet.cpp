@@ -322,6 +322,7 @@ struct ResultSet::Column {
     }
 };
 
+ResultSet::ResultSet() = default;
 ResultSet::ResultSet(ResultSet &&) noexcept = default;
 ResultSet &ResultSet::operator=(ResultSet &&) noexcept = default;
 ResultSet::~ResultSet() = default;

@@ -20,7 +20,7 @@ namespace tq::db {
 // re-runs the statement and comes back to the row that was current.
 class ResultSet {
 public:
-    ResultSet() = default;
+    ResultSet();
     ResultSet(ResultSet &&) noexcept;
     ResultSet &operator=(ResultSet &&) noexcept;
     ~ResultSet();

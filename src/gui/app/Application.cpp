@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/TMainForm.h"
 #include "common/GuiInteraction.h"
+#include "common/WheelToArrowFilter.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -16,6 +17,8 @@ int runApplication(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("Tallowmere"));
     app.setOrganizationName(QStringLiteral("Corvenlo"));
+    WheelToArrowFilter wheel;
+    app.installEventFilter(&wheel);
     GuiInteraction ui;
     Settings settings;
     Session session;

@@ -2,13 +2,20 @@
 
 #include "app/Settings.h"
 #include "app/VersionInfo.h"
+#include "db/FieldCatalogue.h"
+#include "db/ResultSet.h"
 
 #include <QHash>
 #include <QMainWindow>
 
 class QAction;
 class QLabel;
+class QMenu;
+class QStackedWidget;
+class QTableView;
 class QTimer;
+class QToolButton;
+class QToolBox;
 
 namespace tq {
 class Interaction;
@@ -17,47 +24,83 @@ class Session;
 
 namespace tq::gui {
 
-// The main window: the only place where commands start. It dispatches each
-// command to the class that does its work.
+class RecordListModel;
+
+// The main window: the record list of the open database and the only place
+// where commands start. It dispatches each command to the class that does
+// its work and re-runs its list afterwards.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    TMainForm(Session &session, Settings &settings, Interaction &ui, const Preferences &prefs,
+    TMainForm(Session &session, Settings &settings, Interaction &ui, Preferences &prefs,
               QWidget *parent = nullptr);
     ~TMainForm() override;
 
     QAction *action(const QString &name) const { return m_actions.value(name); }
     const QHash<QString, QAction *> &actions() const { return m_actions; }
     QString statusText() const;
-    // Re-reads the record list after records changed.
-    void refreshRecords();
-    // Shows the about box as the start-up splash.
     void showSplash();
+
+    // The record list query ("SELECT *  from view_data order by c901 asc").
+    db::ResultSet &records() { return m_records; }
+    const db::FieldCatalogue &catalogue() const { return m_catalogue; }
+    QTableView *recordGrid() const { return m_grid; }
+    RecordListModel *recordModel() const { return m_model; }
+    bool listHasRows() const { return m_records.isOpen() && m_records.rowCount() > 0; }
+    bool isListShown() const { return m_listShown; }
+    // The c901 of the selected rows (the current row when none is selected).
+    QList<qint64> selectedCodes() const;
+
+    // Builds the columns from the catalogue and opens the list.
+    void buildRecordList();
+    // Re-runs the list after records changed and returns to the current record.
+    void requeryAndReturn();
+    void setListShown(bool shown);
+    void toggleList() { setListShown(!m_listShown); }
+    // Enabling rules of the commands.
+    void updateActions();
 
     void actOpenDBExecute();
     void actOpenDefaultExecute();
     void actLabelExecute();
     void actAboutExecute();
+    void actOptionsExecute();
 
 signals:
     // The default database is gone: the program has to end.
     void endRequested();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void createActions();
     void createMenus();
+    void createSideBar();
+    void createCentre();
     void createStatusBar();
-    QAction *addAction(const QString &name, const QString &caption);
+    QAction *addCommand(const QString &name, const QString &caption);
     void placeholder(const QString &caption);
     void databaseOpened();
+    void syncCurrentToGrid();
+    void showContextMenu(const QPoint &pos);
 
     Session &m_session;
     Settings &m_settings;
     Interaction &m_ui;
-    Preferences m_prefs;
+    Preferences &m_prefs;
     VersionInfo m_version;
     QHash<QString, QAction *> m_actions;
-    QLabel *m_summary = nullptr;
+    db::ResultSet m_records;
+    db::FieldCatalogue m_catalogue;
+    RecordListModel *m_model = nullptr;
+    QTableView *m_grid = nullptr;
+    QStackedWidget *m_listArea = nullptr;
+    QToolButton *m_toggle = nullptr;
+    QLabel *m_hiddenHint = nullptr;
+    QToolBox *m_sideBar = nullptr;
+    QMenu *m_contextMenu = nullptr;
+    bool m_listShown = true;
     QLabel *m_statusInfo = nullptr;
     QLabel *m_clock = nullptr;
     QTimer *m_clockTimer = nullptr;

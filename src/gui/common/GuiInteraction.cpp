@@ -1,53 +1,28 @@
 #include "common/GuiInteraction.h"
 
+#include "common/TProgressBarForm.h"
+#include "common/TQuestionDlg.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
 
 namespace tq::gui {
 
-GuiProgress::~GuiProgress() { delete m_dialog; }
+GuiInteraction::GuiInteraction(QWidget *parent) : m_parent(parent) {}
 
-void GuiProgress::start(int total, int done)
+GuiInteraction::~GuiInteraction() { delete m_progress; }
+
+Progress &GuiInteraction::progress()
 {
-    if (!m_dialog) {
-        m_dialog = new QProgressDialog(m_parent);
-        m_dialog->setWindowModality(Qt::ApplicationModal);
-        m_dialog->setMinimumDuration(0);
-        m_dialog->setLabelText(QStringLiteral("正在处理："));
-        m_dialog->setCancelButtonText(QStringLiteral("停止"));
-    }
-    m_dialog->setRange(0, total);
-    m_dialog->setValue(done);
-    m_dialog->show();
+    if (!m_progress)
+        m_progress = new TProgressBarForm(m_parent);
+    return *m_progress;
 }
-
-void GuiProgress::advance()
-{
-    if (m_dialog)
-        m_dialog->setValue(m_dialog->value() + 1);
-}
-
-void GuiProgress::setCaption(const QString &caption)
-{
-    if (m_dialog)
-        m_dialog->setWindowTitle(caption);
-}
-
-void GuiProgress::finish()
-{
-    if (m_dialog)
-        m_dialog->hide();
-}
-
-bool GuiProgress::cancelled() const { return m_dialog && m_dialog->wasCanceled(); }
-
-GuiInteraction::GuiInteraction(QWidget *parent) : m_parent(parent), m_progress(parent) {}
 
 void GuiInteraction::setParent(QWidget *parent) { m_parent = parent; }
 
@@ -67,32 +42,7 @@ bool GuiInteraction::confirm(const QString &text, const QString &caption, bool y
     return box.exec() == QMessageBox::Yes;
 }
 
-int GuiInteraction::askQuestion(const QString &text, int buttons)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("提示信息"), text, QMessageBox::NoButton, m_parent);
-    struct Choice {
-        int bit;
-        const char16_t *caption;
-        int answer;
-    };
-    static const Choice choices[] = {{ButtonYes, u"是", AnswerYes},
-                                     {ButtonYesToAll, u"全都是", AnswerYesToAll},
-                                     {ButtonNo, u"否", AnswerNo},
-                                     {ButtonNoToAll, u"全都否", AnswerNoToAll}};
-    QList<QPair<QAbstractButton *, int>> made;
-    for (const Choice &c : choices) {
-        if (buttons & c.bit)
-            made.append({box.addButton(QString::fromUtf16(c.caption), QMessageBox::ActionRole), c.answer});
-    }
-    box.addButton(QMessageBox::Cancel)->hide();
-    box.setEscapeButton(QMessageBox::Cancel);
-    box.exec();
-    for (const auto &[button, answer] : made) {
-        if (box.clickedButton() == button)
-            return answer;
-    }
-    return AnswerCancel;
-}
+int GuiInteraction::askQuestion(const QString &text, int buttons) { return AskQuestion(text, buttons, m_parent); }
 
 std::optional<QString> GuiInteraction::inputText(const QString &caption, const QString &prompt,
                                                  const QString &initial)
@@ -125,6 +75,11 @@ void GuiInteraction::showWorkbook(const QString &path) { QDesktopServices::openU
 
 void GuiInteraction::processEvents() { QApplication::processEvents(); }
 
-bool GuiInteraction::stopRequested() { return m_progress.cancelled(); }
+bool GuiInteraction::stopRequested()
+{
+    const bool stop = m_stop;
+    m_stop = false;
+    return stop;
+}
 
 } // namespace tq::gui

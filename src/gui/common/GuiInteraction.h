@@ -3,31 +3,19 @@
 #include "common/Interaction.h"
 
 #include <QPointer>
+#include <memory>
 
 class QWidget;
-class QProgressDialog;
 
 namespace tq::gui {
 
-class GuiProgress : public Progress {
-public:
-    explicit GuiProgress(QWidget *parent) : m_parent(parent) {}
-    ~GuiProgress() override;
-    void start(int total, int done) override;
-    void advance() override;
-    void setCaption(const QString &caption) override;
-    void finish() override;
-    bool cancelled() const;
-
-private:
-    QWidget *m_parent;
-    QPointer<QProgressDialog> m_dialog;
-};
+class TProgressBarForm;
 
 // Dialogs of the desktop for the core routines' questions and messages.
 class GuiInteraction : public Interaction {
 public:
     explicit GuiInteraction(QWidget *parent = nullptr);
+    ~GuiInteraction() override;
     void setParent(QWidget *parent);
 
     void message(const QString &text) override;
@@ -40,11 +28,14 @@ public:
     void showWorkbook(const QString &path) override;
     void processEvents() override;
     bool stopRequested() override;
-    Progress &progress() override { return m_progress; }
+    Progress &progress() override;
+    // Asks the running operation to stop at its next chance.
+    void requestStop() { m_stop = true; }
 
 private:
     QWidget *m_parent;
-    GuiProgress m_progress;
+    QPointer<TProgressBarForm> m_progress;
+    bool m_stop = false;
 };
 
 } // namespace tq::gui

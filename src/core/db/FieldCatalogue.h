@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace tq::db {
+
+class Database;
+
+// One row of the field catalogue dt_fieldlist.
+struct CatalogueField {
+    int id = 0;
+    QString fieldName;
+    QString showName;
+    QString hint;
+    int fieldWidth = 80;
+    QString fieldType;
+    bool visible = false;
+    bool queryShow = false;
+    int queryType = 0;
+    int pageId = -1;
+    int sequence = 0;
+    int printPageId = 0;
+    QString printPlace;
+    QString rule;
+};
+
+// The open copy of the field catalogue, in `sequence` order: it drives the
+// record list's columns, the editor's binding and the print-outs.
+class FieldCatalogue {
+public:
+    static FieldCatalogue load(Database &db);
+
+    const std::vector<CatalogueField> &fields() const { return m_fields; }
+    int size() const { return int(m_fields.size()); }
+    bool isEmpty() const { return m_fields.empty(); }
+    // Compared without regard to case; nullptr when there is no such row.
+    const CatalogueField *byFieldName(const QString &name) const;
+
+private:
+    std::vector<CatalogueField> m_fields;
+};
+
+} // namespace tq::db

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/ListSortState.h"
+#include "db/FieldCatalogue.h"
+
+#include <QAbstractTableModel>
+#include <vector>
+
+namespace tq::db {
+class ResultSet;
+}
+
+namespace tq::gui {
+
+// Shows a record query through the columns of the field catalogue: one column
+// per catalogue row (title Hint, width FieldWidth, hidden unless Visible).
+// Rows are painted in the two alternating colours of the record lists.
+class RecordListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Column {
+        QString field; // the query column (ShowName)
+        QString hint;
+        int width = 80;
+        bool visible = true;
+        bool centred = false;
+        int resultColumn = -1;
+    };
+
+    explicit RecordListModel(QObject *parent = nullptr);
+
+    // Columns from the catalogue; `rs` may be null (a list detached from its query).
+    void setColumns(const db::FieldCatalogue &catalogue);
+    void setColumns(std::vector<Column> columns);
+    void attach(db::ResultSet *rs);
+    db::ResultSet *resultSet() const { return m_rs; }
+    // The query has been re-run or re-sorted: rows are read again.
+    void reload();
+
+    const std::vector<Column> &columns() const { return m_columns; }
+    ListSortState &sortState() { return m_sort; }
+    // A click on a column title: sorts the query and renews the titles.
+    void sortByColumn(int column);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    static QColor oddRowColour();
+    static QColor evenRowColour();
+    static QColor sortedTitleColour();
+
+private:
+    void bindColumns();
+
+    std::vector<Column> m_columns;
+    db::ResultSet *m_rs = nullptr;
+    ListSortState m_sort;
+};
+
+} // namespace tq::gui
