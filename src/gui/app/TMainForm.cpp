@@ -53,7 +53,7 @@ const Command kCommands[] = {
     {"actOpenDB", u"打开其它数据库", QStyle::SP_DialogOpenButton},
     {"actOpenDefault", u"打开默认数据库", QStyle::SP_DirHomeIcon},
     {"actLabel", u"修改数据库标识", QStyle::SP_FileDialogInfoView},
-    {"actAbout", u"关于", QStyle::SP_MessageBoxInformation},
+    {"actAbout", u"关于", QStyle::StandardPixmap(-1)},
     {"actOptions", u"参数设置", QStyle::SP_ComputerIcon},
     {"actCheck", u"检查数据的逻辑", QStyle::SP_DialogApplyButton},
     {"actCheckSelected", u"检查选中数据的逻辑", QStyle::SP_DialogYesButton},
@@ -138,7 +138,8 @@ void TMainForm::createActions()
     for (const Command &c : kCommands) {
         const QString caption = QString::fromUtf16(c.caption);
         QAction *a = addCommand(QString::fromLatin1(c.name), caption);
-        a->setIcon(style()->standardIcon(c.icon));
+        if (c.icon >= 0)
+            a->setIcon(style()->standardIcon(c.icon));
         connect(a, &QAction::triggered, this, [this, caption] { placeholder(caption); });
     }
     const auto wire = [this](const char *name, void (TMainForm::*slot)()) {
@@ -209,6 +210,10 @@ void TMainForm::createSideBar()
         for (const char *n : names) {
             QAction *a = m_actions.value(QString::fromLatin1(n));
             auto *b = new QToolButton(page);
+            // Long captions take two lines so that the narrow bar shows them whole.
+            const QString text = a->text();
+            if (text.size() > 5 && a->iconText() == text)
+                a->setIconText(text.left((text.size() + 1) / 2) + QLatin1Char('\n') + text.mid((text.size() + 1) / 2));
             b->setDefaultAction(a);
             b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
             b->setIconSize(QSize(28, 28));
@@ -261,7 +266,7 @@ void TMainForm::createCentre()
     m_grid->setWordWrap(false);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
-    m_grid->verticalHeader()->setFixedWidth(14);
+    m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->horizontalHeader()->setSectionsClickable(true);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
