@@ -13,7 +13,8 @@ struct ResultSet::Column {
     QString name;
     Kind kind = Empty;
     int width = 1; // bytes per whole number
-    std::vector<std::uint8_t> ints;
+    std::vector<std::uint8_t> ints; // grown ahead; the first `intBytes` are in use
+    std::size_t intBytes = 0;
     std::vector<double> reals;
     std::vector<QString> texts;
     std::vector<QVariant> mixed;
@@ -60,8 +61,10 @@ struct ResultSet::Column {
 
     void putInt(qint64 v)
     {
-        const std::size_t at = ints.size();
-        ints.resize(at + std::size_t(width));
+        const std::size_t at = intBytes;
+        if (at + 8 > ints.size())
+            ints.resize(std::max<std::size_t>(1024, ints.size() * 2));
+        intBytes += std::size_t(width);
         std::uint8_t *p = ints.data() + at;
         switch (width) {
         case 1: {
@@ -92,8 +95,9 @@ struct ResultSet::Column {
         for (std::size_t i = 0; i < rows; ++i)
             values[i] = intAt(i);
         ints.clear();
+        intBytes = 0;
         width = w;
-        ints.reserve(rows * std::size_t(w));
+        ints.resize(std::max<std::size_t>(1024, rows * std::size_t(w) * 2));
         for (qint64 v : values)
             putInt(v);
     }
@@ -124,6 +128,7 @@ struct ResultSet::Column {
             all.push_back(variantAt(i));
         ints.clear();
         ints.shrink_to_fit();
+        intBytes = 0;
         reals.clear();
         reals.shrink_to_fit();
         texts.clear();
@@ -205,6 +210,7 @@ struct ResultSet::Column {
                 all[i] = double(intAt(i));
             ints.clear();
             ints.shrink_to_fit();
+            intBytes = 0;
             reals = std::move(all);
             kind = Real;
         }
@@ -375,6 +381,10 @@ void ResultSet::load(Database &db)
             }
         }
         ++rows;
+    }
+    for (auto &col : columns) {
+        col->ints.resize(col->intBytes);
+        col->ints.shrink_to_fit();
     }
     m_columns = std::move(columns);
     m_index = std::move(index);

@@ -1,0 +1,191 @@
+// Figures for the speed and memory targets, over generated data:
+//   tq_bench generate [--records N]   time to generate N records
+//   tq_bench list [--records N]       record list: open, scroll to the end, sort by a title click
+//   tq_bench startup                  main window on the default database
+// Every figure is printed; nothing here fails on time.
+
+#include "SyntheticGenerator.h"
+#include "app/AppPaths.h"
+#include "app/RecordListModel.h"
+#include "app/Session.h"
+#include "app/Settings.h"
+#include "app/TMainForm.h"
+#include "common/Interaction.h"
+#include "db/Database.h"
+#include "db/DefaultDataBuilder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace tq;
+
+namespace {
+
+QTextStream out(stdout);
+
+long rssKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+class QuietInteraction : public Interaction {
+    class NoProgress : public Progress {
+    public:
+        void start(int, int) override {}
+        void advance() override {}
+        void setCaption(const QString &) override {}
+        void finish() override {}
+    } m_progress;
+
+public:
+    void message(const QString &text) override { out << "message: " << text << "\n"; }
+    bool confirm(const QString &, const QString &, bool) override { return false; }
+    int askQuestion(const QString &, int) override { return AnswerCancel; }
+    std::optional<QString> inputText(const QString &, const QString &, const QString &) override { return {}; }
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    void openInViewer(const QString &) override {}
+    void showWorkbook(const QString &) override {}
+    void processEvents() override {}
+    bool stopRequested() override { return false; }
+    Progress &progress() override { return m_progress; }
+};
+
+QString makeDatabase(const QTemporaryDir &dir, int records)
+{
+    const QString path = dir.filePath(QStringLiteral("2009NB_tq.mdb"));
+    db::DefaultDataBuilder(QStringLiteral(TQ_DATA_DIR)).build(path);
+    if (records > 0) {
+        db::Database db = db::Database::open(path);
+        synth::Options o;
+        o.count = records;
+        o.failShare = 0.33;
+        QElapsedTimer t;
+        t.start();
+        synth::generate(db, o, QStringLiteral(TQ_DATA_DIR "/logic_rules.tsv"));
+        out << "generate " << records << " records: " << t.elapsed() << " ms\n";
+    }
+    out.flush();
+    return path;
+}
+
+int records(const QStringList &args, int def)
+{
+    const qsizetype at = args.indexOf(QStringLiteral("--records"));
+    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : def;
+}
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+int benchList(int n)
+{
+    QTemporaryDir dir;
+    makeDatabase(dir, n);
+    AppPaths::setProgramDir(dir.path());
+    Settings settings(dir.filePath(QStringLiteral("bench.ini")));
+    QuietInteraction ui;
+    Preferences prefs;
+    Session session;
+    session.openDatabase();
+    const long before = rssKb("VmRSS:");
+
+    QElapsedTimer t;
+    t.start();
+    gui::TMainForm w(session, settings, ui, prefs);
+    w.resize(1366, 768);
+    w.show();
+    w.recordGrid()->repaint();
+    settle();
+    const qint64 open = t.elapsed();
+    out << "list open (query + first screen) over " << w.records().rowCount() << " records: " << open << " ms\n";
+    out << "  result set cells: " << w.records().memoryUsage() / (1024 * 1024) << " MiB\n";
+
+    t.restart();
+    w.recordGrid()->scrollToBottom();
+    w.recordGrid()->selectRow(w.records().rowCount() - 1);
+    w.recordGrid()->repaint();
+    settle();
+    out << "scroll to the end: " << t.elapsed() << " ms\n";
+
+    const auto &cols = w.recordModel()->columns();
+    int nameCol = 0;
+    for (int i = 0; i < int(cols.size()); ++i)
+        if (cols[std::size_t(i)].field == QLatin1String("c902"))
+            nameCol = i;
+    for (const char *what : {"sort by name (title click)", "sort by name again", "sort by code"}) {
+        t.restart();
+        w.recordModel()->sortByColumn(what[8] == 'c' ? 0 : nameCol);
+        w.recordGrid()->repaint();
+        settle();
+        out << what << ": " << t.elapsed() << " ms\n";
+    }
+    t.restart();
+    w.requeryAndReturn();
+    w.recordGrid()->repaint();
+    settle();
+    out << "re-run and return: " << t.elapsed() << " ms\n";
+    out << "resident memory: " << rssKb("VmRSS:") / 1024 << " MiB now, " << rssKb("VmHWM:") / 1024
+        << " MiB peak (before the window: " << before / 1024 << " MiB)\n";
+    return 0;
+}
+
+int benchStartup()
+{
+    QTemporaryDir dir;
+    makeDatabase(dir, 0);
+    AppPaths::setProgramDir(dir.path());
+    QElapsedTimer t;
+    t.start();
+    Settings settings(dir.filePath(QStringLiteral("bench.ini")));
+    QuietInteraction ui;
+    Preferences prefs;
+    Session session;
+    session.openDatabase();
+    gui::TMainForm w(session, settings, ui, prefs);
+    w.show();
+    settle();
+    out << "start-up to a usable main window (default database, no splash): " << t.elapsed() << " ms\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const QString what = args.value(0, QStringLiteral("list"));
+    int rc = 2;
+    if (what == QLatin1String("list"))
+        rc = benchList(records(args, 100000));
+    else if (what == QLatin1String("startup"))
+        rc = benchStartup();
+    else if (what == QLatin1String("generate")) {
+        QTemporaryDir dir;
+        makeDatabase(dir, records(args, 100000));
+        rc = 0;
+    } else
+        out << "usage: tq_bench list|startup|generate [--records N]\n";
+    out.flush();
+    return rc;
+}
