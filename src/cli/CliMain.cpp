@@ -1,9 +1,14 @@
 #include "CliMain.h"
 
+#include "CliInteraction.h"
 #include "app/AppPaths.h"
+#include "app/Settings.h"
+#include "common/Error.h"
+#include "logic/BatchCheck.h"
 #include "app/Session.h"
 #include "app/VersionInfo.h"
 
+#include <QDir>
 #include <QTextStream>
 
 namespace tq::cli {
@@ -12,7 +17,8 @@ namespace {
 
 const QStringList &commands()
 {
-    static const QStringList names{QStringLiteral("info"), QStringLiteral("help"), QStringLiteral("version")};
+    static const QStringList names{QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("help"),
+                                   QStringLiteral("version")};
     return names;
 }
 
@@ -23,6 +29,9 @@ void usage(QTextStream &out)
            "commands:\n"
            "  --version              print the version and build\n"
            "  info [--db FILE]       print the database path, its label and its number of records\n"
+           "  check [--db FILE] [--all | --range LO HI | --codes C1,C2,...] [--report-folder DIR]\n"
+           "                         check the records against the consistency rules and mark them;\n"
+           "                         the last line is the result file; exit 0 clean, 1 failures, 2 error\n"
            "  help                   this text\n";
 }
 
@@ -64,6 +73,75 @@ int info(QStringList args, QTextStream &out, QTextStream &err)
     return 0;
 }
 
+int check(QStringList args, QTextStream &out, QTextStream &err)
+{
+    QString dbPath;
+    if (!takeDb(args, dbPath, err))
+        return 2;
+    QString folder;
+    QString sql = QStringLiteral("select * from dt_data");
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == QLatin1String("--all")) {
+            sql = QStringLiteral("select * from dt_data");
+        } else if (a == QLatin1String("--range") && args.size() >= 2) {
+            bool okLow = false, okHigh = false;
+            const qint64 low = args.takeFirst().toLongLong(&okLow);
+            const qint64 high = args.takeFirst().toLongLong(&okHigh);
+            const auto range = logic::CheckRange::resolve(okLow ? low : 0, okHigh ? high : 0);
+            if (!range) {
+                err << "请输入逻辑检查的范围\n";
+                return 2;
+            }
+            sql = QStringLiteral("select * from dt_data where c901>=%1 and c901<=%2").arg(range->low).arg(range->high);
+        } else if (a == QLatin1String("--codes") && !args.isEmpty()) {
+            QList<qint64> codes;
+            for (const QString &part : args.takeFirst().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                bool ok = false;
+                const qint64 c = part.trimmed().toLongLong(&ok);
+                if (!ok) {
+                    err << "tallowmere check: not an organisation code: " << part << "\n";
+                    return 2;
+                }
+                codes << c;
+            }
+            if (codes.isEmpty()) {
+                err << "tallowmere check: --codes needs at least one code\n";
+                return 2;
+            }
+            sql = logic::BatchCheck::statementForCodes(codes);
+        } else if (a == QLatin1String("--report-folder") && !args.isEmpty()) {
+            folder = args.takeFirst();
+        } else {
+            err << "tallowmere check: unexpected argument " << a << "\n";
+            return 2;
+        }
+    }
+    Session session;
+    CliInteraction ui(out);
+    try {
+        session.openDatabase(dbPath);
+        if (folder.isEmpty()) {
+            Settings settings;
+            folder = AppPaths::reportFolder(settings);
+        }
+        if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+            err << "无法建立报告文件夹：" << folder << "\n";
+            return 2;
+        }
+        logic::BatchCheck run(session, folder, ui);
+        const auto outcome = run.RunBatchCheck(sql, {}, true);
+        out << "checked " << outcome.checked << " records, " << outcome.failedRecords << " with errors, "
+            << outcome.failures << " errors\n";
+        out << QDir::toNativeSeparators(outcome.resultFile) << "\n";
+        return outcome.failedRecords > 0 ? 1 : 0;
+    } catch (const Error &e) {
+        out.flush();
+        err << e.text() << "\n";
+        return 2;
+    }
+}
+
 } // namespace
 
 bool wantsHeadless(const QStringList &args)
@@ -86,6 +164,8 @@ int run(const QStringList &argsIn, QTextStream &out, QTextStream &err)
         usage(out);
     } else if (cmd == QLatin1String("info")) {
         rc = info(args, out, err);
+    } else if (cmd == QLatin1String("check")) {
+        rc = check(args, out, err);
     } else {
         err << "tallowmere: unknown command " << cmd << "\n";
         usage(err);

@@ -198,11 +198,11 @@ double typicalForUnit(const QString &hint)
     static const QRegularExpression unitRe(QStringLiteral("\\(([^()（）]+)\\)\\s*$"));
     const QString unit = unitRe.match(hint).captured(1);
     static const QHash<QString, double> sizes = {
-        {QStringLiteral("人"), 20},   {QStringLiteral("人次"), 300}, {QStringLiteral("户"), 100},
+        {QStringLiteral("人"), 20},    {QStringLiteral("人次"), 300}, {QStringLiteral("户"), 100},
         {QStringLiteral("户次"), 150}, {QStringLiteral("万元"), 20},  {QStringLiteral("件"), 10},
-        {QStringLiteral("次"), 5},    {QStringLiteral("个"), 2},     {QStringLiteral("家"), 30},
-        {QStringLiteral("项"), 5},    {QStringLiteral("批次"), 1},   {QStringLiteral("起"), 1},
-        {QStringLiteral("种"), 1},    {QStringLiteral("份"), 5},
+        {QStringLiteral("次"), 5},     {QStringLiteral("个"), 2},     {QStringLiteral("家"), 30},
+        {QStringLiteral("项"), 5},     {QStringLiteral("批次"), 1},   {QStringLiteral("起"), 1},
+        {QStringLiteral("种"), 1},     {QStringLiteral("份"), 5},
     };
     return sizes.value(unit, 10);
 }
@@ -340,7 +340,10 @@ private:
     std::vector<QString> m_machines;
 };
 
-qint64 &Filler::operator[](const char *name) const { return r.v[std::size_t(gen.slotFor(name))]; }
+qint64 &Filler::operator[](const char *name) const
+{
+    return r.v[std::size_t(gen.slotFor(name))];
+}
 
 Generator::Generator(Database &db, const QString &rulesFile) : m_dense(kDenseSize, -1)
 {
@@ -411,7 +414,8 @@ void Generator::loadCatalogue(Database &db)
         throw SynthError(QStringLiteral("dt_fieldlist lists no survey fields"));
 
     // A gate answered other than 1 closes the fields behind it.
-    static const char *const gates[][3] = {{"b001", "b002", "b008"}, {"c001", "c002", "c008"}, {"c009", "c010", "c021"}};
+    static const char *const gates[][3] = {
+        {"b001", "b002", "b008"}, {"c001", "c002", "c008"}, {"c009", "c010", "c021"}};
     for (const auto &g : gates) {
         Gate gate;
         gate.gate = m_dense[std::size_t(denseIndex(g[0]))];
@@ -432,7 +436,8 @@ void Generator::loadCities(Database &db)
     };
     std::vector<Row> rows;
     QHash<int, QString> names;
-    tq::db::Statement st = db.prepare(QStringLiteral("SELECT ID, Code1, Code2, Code3, Name FROM CT_CityName ORDER BY ID"));
+    tq::db::Statement st =
+        db.prepare(QStringLiteral("SELECT ID, Code1, Code2, Code3, Name FROM CT_CityName ORDER BY ID"));
     while (st.step()) {
         Row r{int(st.intValue(0)), int(st.intValue(1)), int(st.intValue(2)), int(st.intValue(3)),
               st.textValue(4).trimmed()};
@@ -482,18 +487,18 @@ int Generator::pickLevel(Rng &g, const std::vector<int> &levels) const
 
 // --- cover -------------------------------------------------------------------
 
-const char *const kIndustries[] = {"教育",   "卫生",     "农林水利", "建设",     "交通运输", "机械冶金建材",
+const char *const kIndustries[] = {"教育",     "卫生",     "农林水利",     "建设", "交通运输",   "机械冶金建材",
                                    "能源化学", "国防邮电", "财贸轻纺烟草", "金融", "科教文卫体", "城建"};
 const char *const kPlaceFirst[] = {"东", "西", "南", "北", "新", "大", "小", "前", "后", "石", "龙", "马", "黄", "白",
                                    "青", "金", "高", "长", "杨", "柳", "双", "三", "红", "清", "平", "安", "永", "太"};
 const char *const kPlaceSecond[] = {"桥", "河", "山", "庄", "湾", "口", "坪", "沟", "田", "集", "店", "铺",
                                     "营", "寨", "岭", "坝", "塘", "城", "港", "林", "泉", "阳", "兴", "和"};
-const char *const kParkKinds[] = {"经济开发区", "高新技术产业开发区", "工业园区", "经济技术开发区", "工业集中区",
-                                  "产业园区"};
-const char *const kTrades[] = {"建筑业", "餐饮业", "商贸流通", "物流", "家政服务业", "出租汽车",
-                               "个体私营经济", "美容美发业", "快递业", "非公有制企业"};
-const char *const kOthers[] = {"直属机关工会工作委员会", "教育系统工会委员会", "卫生系统工会委员会",
-                               "机关工会联合会", "国有资产系统工会委员会"};
+const char *const kParkKinds[] = {"经济开发区",     "高新技术产业开发区", "工业园区",
+                                  "经济技术开发区", "工业集中区",         "产业园区"};
+const char *const kTrades[] = {"建筑业",   "餐饮业",       "商贸流通",   "物流",   "家政服务业",
+                               "出租汽车", "个体私营经济", "美容美发业", "快递业", "非公有制企业"};
+const char *const kOthers[] = {"直属机关工会工作委员会", "教育系统工会委员会", "卫生系统工会委员会", "机关工会联合会",
+                               "国有资产系统工会委员会"};
 const char *const kSurnames[] = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄", "周", "吴", "徐", "孙", "胡", "朱",
                                  "高", "林", "何", "郭", "马", "罗", "梁", "宋", "郑", "谢", "韩", "唐", "冯", "于",
                                  "董", "程", "曹", "袁", "邓", "许", "傅", "沈", "曾", "彭", "吕", "苏", "卢", "蒋",
@@ -508,11 +513,10 @@ const char *const kGiven[] = {"伟", "芳", "娜", "敏", "静", "丽", "强", "
 QString areaCode(int code1)
 {
     static const QHash<int, const char *> codes = {
-        {11, "010"},  {12, "022"},  {13, "0311"}, {14, "0351"}, {15, "0471"}, {21, "024"},  {22, "0431"},
-        {23, "0451"}, {31, "021"},  {32, "025"},  {33, "0571"}, {34, "0551"}, {35, "0591"}, {36, "0791"},
-        {37, "0531"}, {41, "0371"}, {42, "027"},  {43, "0731"}, {44, "020"},  {45, "0771"}, {46, "0898"},
-        {50, "023"},  {51, "028"},  {52, "0851"}, {53, "0871"}, {54, "0891"}, {61, "029"},  {62, "0931"},
-        {63, "0971"}, {64, "0951"}, {65, "0991"}};
+        {11, "010"},  {12, "022"},  {13, "0311"}, {14, "0351"}, {15, "0471"}, {21, "024"},  {22, "0431"}, {23, "0451"},
+        {31, "021"},  {32, "025"},  {33, "0571"}, {34, "0551"}, {35, "0591"}, {36, "0791"}, {37, "0531"}, {41, "0371"},
+        {42, "027"},  {43, "0731"}, {44, "020"},  {45, "0771"}, {46, "0898"}, {50, "023"},  {51, "028"},  {52, "0851"},
+        {53, "0871"}, {54, "0891"}, {61, "029"},  {62, "0931"}, {63, "0971"}, {64, "0951"}, {65, "0991"}};
     return QLatin1StringView(codes.value(code1, "010"));
 }
 
@@ -524,7 +528,10 @@ QString digits(Rng &g, int n)
     return s;
 }
 
-QString u8(const char *s) { return QString::fromUtf8(s); }
+QString u8(const char *s)
+{
+    return QString::fromUtf8(s);
+}
 
 void Generator::fillCover(Record &r, Rng &g) const
 {
@@ -564,8 +571,7 @@ void Generator::fillCover(Record &r, Rng &g) const
                    u8("工会");
         }
         case 8:
-            return c.park ? local(withParent) + u8("工会")
-                          : local(withParent) + u8(g.pick(kParkKinds)) + u8("工会");
+            return c.park ? local(withParent) + u8("工会") : local(withParent) + u8(g.pick(kParkKinds)) + u8("工会");
         case 9:
             if (g.chance(0.5))
                 return local(withParent) + u8(g.pick(kTrades)) + u8("行业工会联合会");
@@ -599,6 +605,7 @@ void Generator::fillCover(Record &r, Rng &g) const
 // drawn together, and fields behind a "no" are zero. Fields no rule ties get
 // the generic value from their unit.
 
+// Tables 1 to 3: cadres, their supervision and training.
 void fillOrganisation(const Filler &f)
 {
     f["z001"] = (f.level >= 7 && f.chance(0.3)) ? 0 : f.amount(5);
@@ -644,6 +651,7 @@ void fillOrganisation(const Filler &f)
     f["p006"] = f.amount(4);
 }
 
+// Table 4: hardship relief, mutual insurance, training and jobs.
 void fillSecurity(const Filler &f)
 {
     f["b001"] = f.gate(f.level <= 3 ? 0.9 : 0.4);
@@ -702,6 +710,7 @@ void fillSecurity(const Filler &f)
     f["b048"] = f["b044"] == 1 ? f.amount(50) : 0;
 }
 
+// Tables 5 and 6: legal work and labour protection.
 void fillLaw(const Filler &f)
 {
     f["f001"] = f.amount(5);
@@ -740,6 +749,7 @@ void fillLaw(const Filler &f)
     f["l005"] = f.part(f["l004"], 0.0, 0.3);
 }
 
+// Tables 7 and 8: collective contracts and technical work.
 void fillParticipation(const Filler &f)
 {
     f["h001"] = f.yn(0.85);
@@ -767,6 +777,7 @@ void fillParticipation(const Filler &f)
     f["j013"] = services ? f.positive(50) : 0;
 }
 
+// Tables 9 to 11: finance and audit, culture, international work.
 void fillFinance(const Filler &f)
 {
     const qint64 cadres = f["z001"] + f["z007"];
@@ -800,7 +811,8 @@ void fillFinance(const Filler &f)
     f["w007"] = f.part(f["w006"], 0.3, 1.0);
 
     // International work is mostly a matter of the higher levels.
-    static constexpr std::array<double, kMaxLevel + 1> share = {0, 0.9, 0.6, 0.15, 0.5, 0.2, 0.05, 0.02, 0.1, 0.02, 0.03};
+    static constexpr std::array<double, kMaxLevel + 1> share = {0,    0.9,  0.6, 0.15, 0.5, 0.2,
+                                                                0.05, 0.02, 0.1, 0.02, 0.03};
     static const char *const pairs[][2] = {{"g001", "g002"}, {"g003", "g004"}, {"g005", "g006"}, {"g007", "g008"}};
     for (const auto &p : pairs) {
         const bool any = f.chance(share[std::size_t(f.level)]);
@@ -809,6 +821,7 @@ void fillFinance(const Filler &f)
     }
 }
 
+// Table 12: harmonious enterprises and industrial parks.
 void fillHarmony(const Filler &f)
 {
     f["c001"] = f.gate(0.8);
@@ -825,7 +838,8 @@ void fillHarmony(const Filler &f)
         f["c008"] = f.part(f["c006"], 0.5, 1.0);
     }
     f["c009"] = f.gate(0.8);
-    for (const char *n : {"c010", "c011", "c012", "c013", "c014", "c015", "c016", "c017", "c018", "c019", "c020", "c021"})
+    for (const char *n :
+         {"c010", "c011", "c012", "c013", "c014", "c015", "c016", "c017", "c018", "c019", "c020", "c021"})
         f[n] = 0;
     if (f["c009"] == 1) {
         f["c010"] = f.positive(150);
@@ -1005,7 +1019,10 @@ std::vector<int> Generator::breakLevels(const LogicRule &rule, Rng &probe) const
 
 // Independent stream per record, so that a record does not depend on how many
 // came before it or which of them were broken.
-quint64 recordSeed(quint32 seed, int index) { return (quint64(seed) << 32) ^ quint64(quint32(index)) ^ 0xA5A5A5A5ULL; }
+quint64 recordSeed(quint32 seed, int index)
+{
+    return (quint64(seed) << 32) ^ quint64(quint32(index)) ^ 0xA5A5A5A5ULL;
+}
 
 } // namespace
 
@@ -1048,8 +1065,8 @@ Summary generate(Database &db, const Options &o, const QString &rulesFile)
             if (!levelsOf[std::size_t(i)].empty())
                 usable.push_back(i);
             else if (!o.failRules.isEmpty())
-                throw SynthError(QStringLiteral("rule %1 cannot be broken by any level of record")
-                                     .arg(rules[std::size_t(i)].no));
+                throw SynthError(
+                    QStringLiteral("rule %1 cannot be broken by any level of record").arg(rules[std::size_t(i)].no));
         }
         candidates = std::move(usable);
         if (candidates.empty())
@@ -1083,8 +1100,8 @@ Summary generate(Database &db, const Options &o, const QString &rulesFile)
     std::optional<tq::db::Transaction> tx;
     if (!db.inTransaction())
         tx.emplace(db);
-    tq::db::Statement insert = db.prepare(QStringLiteral("INSERT INTO dt_data (%1) VALUES (%2)")
-                                              .arg(columns.join(u','), marks.join(u',')));
+    tq::db::Statement insert =
+        db.prepare(QStringLiteral("INSERT INTO dt_data (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u',')));
 
     std::vector<int> allLevels;
     for (int l = 1; l <= kMaxLevel; ++l)
@@ -1114,9 +1131,8 @@ Summary generate(Database &db, const Options &o, const QString &rulesFile)
                 done = gen.breakRule(r, g, rule);
             }
             if (!done)
-                throw SynthError(QStringLiteral("record %1: rule %2 could not be broken")
-                                     .arg(qint64(o.firstCode) + i)
-                                     .arg(rule.no));
+                throw SynthError(
+                    QStringLiteral("record %1: rule %2 could not be broken").arg(qint64(o.firstCode) + i).arg(rule.no));
         }
         r.v[SlotCode] = qint64(o.firstCode) + i;
 

@@ -54,6 +54,7 @@ void Session::openDatabase(const QString &path)
     m_db = std::move(next);
     m_path = m_db.path();
     m_label = label;
+    m_hints.reset();
     emit databaseOpened();
     emit labelChanged(m_label);
 }
@@ -77,6 +78,7 @@ void Session::reopen()
 {
     m_db = db::Database::open(m_path);
     m_label = readLabel(m_db);
+    m_hints.reset();
     emit databaseOpened();
     emit labelChanged(m_label);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "logic/ExplanationRenderer.h"
 
 #include <QObject>
 #include <QString>
@@ -34,6 +35,11 @@ public:
     // MissingDatabaseError.
     void openDatabase(const QString &path = QString());
 
+    // Field labels for rendering rule explanations; dropped whenever a
+    // database is opened, so that they are read again from the new file.
+    logic::FieldHints &fieldHints() { return m_hints; }
+    void ResetFieldHints() { m_hints.reset(); }
+
     // Re-reads the label of the open file.
     void reloadLabel();
     // Stores a new label in ct_label and announces it.
@@ -61,6 +67,7 @@ private:
     static QString readLabel(db::Database &db);
 
     db::Database m_db;
+    logic::FieldHints m_hints;
     QString m_path;
     QString m_label;
 };

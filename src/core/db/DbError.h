@@ -1,19 +1,14 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "common/Error.h"
 
 namespace tq::db {
 
-// Every failure of the database layer arrives as a DbError carrying a text
-// that the command which started the work can show as it stands.
-class DbError : public std::runtime_error {
+// Every failure of the database layer arrives as a DbError carrying the
+// engine's (or the layer's) text.
+class DbError : public Error {
 public:
-    explicit DbError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
-    const QString &text() const noexcept { return m_text; }
-
-private:
-    QString m_text;
+    using Error::Error;
 };
 
 } // namespace tq::db

@@ -6,6 +6,10 @@
 #include "app/Session.h"
 #include "app/TdlgAboutForm.h"
 #include "app/TdlgOptionSetupForm.h"
+#include "app/AppPaths.h"
+#include "common/Error.h"
+#include "logic/BatchCheck.h"
+#include "logic/TdlgCheckForm.h"
 #include "common/Interaction.h"
 
 #include <QAction>
@@ -152,6 +156,8 @@ void TMainForm::createActions()
     wire("actLabel", &TMainForm::actLabelExecute);
     wire("actAbout", &TMainForm::actAboutExecute);
     wire("actOptions", &TMainForm::actOptionsExecute);
+    wire("actCheck", &TMainForm::actCheckExecute);
+    wire("actCheckSelected", &TMainForm::actCheckSelectedExecute);
 
     for (const char *hidden : {"actImport", "actGroupImport", "actGroupExport"})
         m_actions.value(QString::fromLatin1(hidden))->setVisible(false);
@@ -485,6 +491,39 @@ void TMainForm::actOptionsExecute()
 {
     TdlgOptionSetupForm dlg(m_settings, m_prefs, &InputMethods::installed, this);
     dlg.exec();
+}
+
+} // namespace tq::gui
+
+namespace tq::gui {
+
+QString TMainForm::selectionStatement() const
+{
+    const QList<qint64> codes = selectedCodes();
+    return codes.isEmpty() ? QString() : logic::BatchCheck::statementForCodes(codes);
+}
+
+void TMainForm::actCheckExecute()
+{
+    TdlgCheckForm dlg(m_session, m_ui, AppPaths::reportFolder(m_settings),
+                      {[this] { return selectionStatement(); }, [this] { requeryAndReturn(); }}, this);
+    dlg.exec();
+}
+
+void TMainForm::actCheckSelectedExecute()
+{
+    const QString sql = selectionStatement();
+    if (sql.isEmpty())
+        return;
+    try {
+        logic::BatchCheck(m_session, AppPaths::reportFolder(m_settings), m_ui).RunBatchCheck(sql, {}, true);
+    } catch (const FileError &e) {
+        m_ui.message(e.text());
+    } catch (const Error &e) {
+        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+    }
+    // The states just written belong in the list too.
+    requeryAndReturn();
 }
 
 } // namespace tq::gui

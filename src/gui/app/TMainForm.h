@@ -65,6 +65,11 @@ public:
     void actLabelExecute();
     void actAboutExecute();
     void actOptionsExecute();
+    void actCheckExecute();
+    void actCheckSelectedExecute();
+    // The selection as the statement a check of the selected rows runs; empty
+    // when the list has no rows.
+    QString selectionStatement() const;
 
 signals:
     // The default database is gone: the program has to end.

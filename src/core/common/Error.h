@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace tq {
+
+// A failure with a text that the command which started the work shows as it stands.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString &text() const noexcept { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// A file that could not be created, read or written.
+class FileError : public Error {
+public:
+    using Error::Error;
+};
+
+} // namespace tq

@@ -1,0 +1,231 @@
+#include "logic/BatchCheck.h"
+
+#include "app/Session.h"
+#include "common/Error.h"
+#include "common/Gbk.h"
+#include "common/Interaction.h"
+#include "db/Database.h"
+#include "logic/ExplanationRenderer.h"
+#include "logic/RuleCatalogue.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringList>
+#include <QThread>
+
+namespace tq::logic {
+
+namespace {
+
+constexpr int kPostBatch = 5000; // records whose states are committed together
+
+// The result file, appended in blocks; its content is exactly what a line-by-
+// line writer would produce.
+class ResultFile {
+public:
+    explicit ResultFile(QString path) : m_path(std::move(path)) {}
+
+    void create(const QByteArray &header)
+    {
+        QFile f(m_path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(header) != header.size())
+            throw FileError(QStringLiteral("无法写入逻辑检查结果文件 %1：%2")
+                                .arg(QDir::toNativeSeparators(m_path), f.errorString()));
+    }
+    void line(const QString &text)
+    {
+        m_pending += Gbk::encode(text);
+        m_pending += "\r\n";
+        if (m_pending.size() > 256 * 1024)
+            flush();
+    }
+    void flush()
+    {
+        if (m_pending.isEmpty())
+            return;
+        QFile f(m_path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(m_pending) != m_pending.size() ||
+            !f.flush())
+            throw FileError(QStringLiteral("无法写入逻辑检查结果文件 %1：%2")
+                                .arg(QDir::toNativeSeparators(m_path), f.errorString()));
+        m_pending.clear();
+    }
+
+private:
+    QString m_path;
+    QByteArray m_pending;
+};
+
+} // namespace
+
+std::optional<CheckRange> CheckRange::resolve(qint64 low, qint64 high)
+{
+    if (low == 0 || high == 0)
+        return std::nullopt;
+    CheckRange r;
+    r.low = low < 1 ? 1 : low;
+    r.high = high;
+    if (r.high < r.low) {
+        r.high = r.low;
+        r.highRaised = true;
+    }
+    return r;
+}
+
+BatchCheck::BatchCheck(Session &session, QString reportFolder, Interaction &ui)
+    : m_session(session), m_folder(std::move(reportFolder)), m_ui(ui)
+{
+}
+
+QString BatchCheck::resultFilePath() const
+{
+    QString label = m_session.label();
+    for (QChar &c : label) {
+        if (c == u'/' || c == u'\\' || c == u':' || c == u'*' || c == u'?' || c == u'"' || c == u'<' ||
+            c == u'>' || c == u'|' || c.unicode() < 0x20)
+            c = u'_';
+    }
+    return QDir(m_folder).filePath(QStringLiteral("2009基层以上-") + label + QStringLiteral("-逻辑检查结果.txt"));
+}
+
+QString BatchCheck::statementForCodes(const QList<qint64> &codes)
+{
+    if (codes.size() == 1)
+        return QStringLiteral("select * from dt_data where c901=%1").arg(codes.first());
+    QStringList parts;
+    parts.reserve(codes.size());
+    for (qint64 c : codes)
+        parts << QString::number(c);
+    return QStringLiteral("select * from dt_data where c901 in (") + parts.join(QLatin1Char(',')) +
+           QLatin1Char(')');
+}
+
+BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariantList &params, bool markPassed)
+{
+    db::Database &db = m_session.db();
+    Outcome outcome;
+    outcome.resultFile = resultFilePath();
+    ResultFile file(outcome.resultFile);
+    const QDateTime started = m_clock ? m_clock() : QDateTime::currentDateTime();
+    file.create(Gbk::lines({QStringLiteral("#2009基层以上调查表逻辑检查结果"),
+                            QStringLiteral("#检查时间：") + started.toString(QStringLiteral("yyyy年MM月dd日 HH:mm")),
+                            QString(), QString()}));
+
+    // The row count comes first so that the progress bar knows its total.
+    const qint64 total =
+        db.scalar(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")"), params).toLongLong();
+    db::Statement source = db.prepare(sql);
+    source.bindAll(params);
+    int codeCol = -1, nameCol = -1;
+    for (int c = 0; c < source.columnCount(); ++c) {
+        if (source.columnName(c).compare(QLatin1String("c901"), Qt::CaseInsensitive) == 0)
+            codeCol = c;
+        else if (source.columnName(c).compare(QLatin1String("c902"), Qt::CaseInsensitive) == 0)
+            nameCol = c;
+    }
+    if (codeCol < 0 || nameCol < 0)
+        throw db::DbError(QStringLiteral("数据表中没有字段 c901 或 c902"));
+    const RuleValueReader reader(source);
+    ExplanationRenderer renderer(db, m_session.fieldHints(), &m_ui);
+    db::Statement post = db.prepare(QStringLiteral("update dt_data set RecordState=? where c901=?"));
+
+    if (m_observer)
+        m_observer->StartProgress(int(total), 0);
+
+    int unposted = 0;
+    const auto commitStates = [&] {
+        if (db.inTransaction())
+            db.commit();
+        unposted = 0;
+    };
+    try {
+        RuleValues values;
+        qint64 code = 0;
+        QString name;
+        bool headerPending = false;
+        const RuleSink sink = [&](const QString &ruleText, const QString &explanation) {
+            if (headerPending) {
+                file.line(QStringLiteral("%1  %2的数据有错误").arg(code).arg(name));
+                file.line(QString(80, QLatin1Char('-')));
+                headerPending = false;
+            }
+            file.line(QStringLiteral("  判断规则：") + ruleText);
+            file.line(QStringLiteral("  规则说明：") + explanation);
+            file.line(QString());
+            ++outcome.failures;
+        };
+        QElapsedTimer sinceEvents;
+        sinceEvents.start();
+        bool haveRow = source.step();
+        while (haveRow) {
+            if (m_observer && m_observer->paused()) {
+                m_ui.processEvents();
+                if (m_observer->stopRequested())
+                    break;
+                QThread::msleep(10);
+                continue;
+            }
+            code = source.intValue(codeCol);
+            name = source.textValue(nameCol);
+            headerPending = true;
+            reader.read(source, values);
+            const bool clean = RuleCatalogue::CheckRecordRules(values, renderer, sink);
+            if (!clean || markPassed) {
+                if (!db.inTransaction())
+                    db.begin();
+                post.reset();
+                post.bindAll({clean ? 1 : 2, code});
+                post.step();
+                if (++unposted >= kPostBatch)
+                    commitStates();
+            }
+            if (!clean)
+                ++outcome.failedRecords;
+            ++outcome.checked;
+            haveRow = source.step();
+            if (m_observer)
+                m_observer->StepProgress();
+            // Let the window breathe (pause, stop, repaint) a few times a second.
+            if (sinceEvents.elapsed() >= 20 || !haveRow) {
+                m_ui.processEvents();
+                sinceEvents.restart();
+            }
+            if (m_observer && m_observer->stopRequested())
+                break;
+        }
+        commitStates();
+        if (m_observer && m_observer->stopRequested()) {
+            file.flush();
+            outcome.kind = Outcome::Stopped;
+            return outcome;
+        }
+    } catch (...) {
+        // What was checked keeps its state; the error ends the run.
+        try {
+            commitStates();
+        } catch (const db::DbError &) {
+        }
+        try {
+            file.flush();
+        } catch (const FileError &) {
+        }
+        throw;
+    }
+
+    if (outcome.failedRecords == 0) {
+        file.flush();
+        outcome.kind = Outcome::Clean;
+        m_ui.message(QStringLiteral("恭喜你，所检查的数据没有逻辑错误"));
+        return outcome;
+    }
+    file.line(QString(49, QLatin1Char('=')));
+    file.line(QStringLiteral("共有%1个单位的数据存在逻辑错误！").arg(outcome.failedRecords));
+    file.line(QStringLiteral("共有%1个逻辑错误项！").arg(outcome.failures));
+    file.flush();
+    outcome.kind = Outcome::Failures;
+    m_ui.openInViewer(outcome.resultFile);
+    return outcome;
+}
+
+} // namespace tq::logic
