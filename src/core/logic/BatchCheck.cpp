@@ -19,6 +19,7 @@ namespace tq::logic {
 namespace {
 
 constexpr int kPostBatch = 5000; // records whose states are committed together
+const QByteArray kDashes = QByteArray(80, '-') + "\r\n";
 
 // The result file, appended in blocks; its content is exactly what a line-by-
 // line writer would produce.
@@ -37,6 +38,12 @@ public:
     {
         m_pending += Gbk::encode(text);
         m_pending += "\r\n";
+        if (m_pending.size() > 256 * 1024)
+            flush();
+    }
+    void raw(const QByteArray &bytes)
+    {
+        m_pending += bytes;
         if (m_pending.size() > 256 * 1024)
             flush();
     }
@@ -117,12 +124,14 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
         db.scalar(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")"), params).toLongLong();
     db::Statement source = db.prepare(sql);
     source.bindAll(params);
-    int codeCol = -1, nameCol = -1;
+    int codeCol = -1, nameCol = -1, stateCol = -1;
     for (int c = 0; c < source.columnCount(); ++c) {
         if (source.columnName(c).compare(QLatin1String("c901"), Qt::CaseInsensitive) == 0)
             codeCol = c;
         else if (source.columnName(c).compare(QLatin1String("c902"), Qt::CaseInsensitive) == 0)
             nameCol = c;
+        else if (source.columnName(c).compare(QLatin1String("RecordState"), Qt::CaseInsensitive) == 0)
+            stateCol = c;
     }
     if (codeCol < 0 || nameCol < 0)
         throw db::DbError(QStringLiteral("数据表中没有字段 c901 或 c902"));
@@ -141,20 +150,10 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
     };
     try {
         RuleValues values;
-        qint64 code = 0;
-        QString name;
-        bool headerPending = false;
-        const RuleSink sink = [&](const QString &ruleText, const QString &explanation) {
-            if (headerPending) {
-                file.line(QStringLiteral("%1  %2的数据有错误").arg(code).arg(name));
-                file.line(QString(80, QLatin1Char('-')));
-                headerPending = false;
-            }
-            file.line(QStringLiteral("  判断规则：") + ruleText);
-            file.line(QStringLiteral("  规则说明：") + explanation);
-            file.line(QString());
-            ++outcome.failures;
-        };
+        // The three lines of a failure are the same for every record that
+        // fails the rule: encode them once.
+        std::array<QByteArray, 123> failureLines;
+        const auto &rules = RuleCatalogue::rules();
         QElapsedTimer sinceEvents;
         sinceEvents.start();
         bool haveRow = source.step();
@@ -166,16 +165,34 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
                 QThread::msleep(10);
                 continue;
             }
-            code = source.intValue(codeCol);
-            name = source.textValue(nameCol);
-            headerPending = true;
+            const qint64 code = source.intValue(codeCol);
+            bool headerPending = true;
             reader.read(source, values);
-            const bool clean = RuleCatalogue::CheckRecordRules(values, renderer, sink);
-            if (!clean || markPassed) {
+            const bool clean = RuleCatalogue::forEachFailure(values, [&](int i) {
+                if (headerPending) {
+                    file.line(QStringLiteral("%1  %2的数据有错误").arg(code).arg(source.textValue(nameCol)));
+                    file.raw(kDashes);
+                    headerPending = false;
+                }
+                QByteArray &lines = failureLines[std::size_t(i)];
+                if (lines.isEmpty())
+                    lines = Gbk::lines({QStringLiteral("  判断规则：") + QString::fromUtf8(rules[std::size_t(i)].ruleText),
+                                        QStringLiteral("  规则说明：") +
+                                            renderer.renderCached(rules[std::size_t(i)].explainTemplate),
+                                        QString()});
+                file.raw(lines);
+                ++outcome.failures;
+            });
+            const int state = clean ? 1 : 2;
+            // A record that already holds its new state is left alone: the
+            // outcome is the same, and rewriting every row of a national
+            // database costs more than checking it.
+            const bool unchanged = stateCol >= 0 && !source.isNull(stateCol) && source.intValue(stateCol) == state;
+            if ((!clean || markPassed) && !unchanged) {
                 if (!db.inTransaction())
                     db.begin();
                 post.reset();
-                post.bindAll({clean ? 1 : 2, code});
+                post.bindAll({state, code});
                 post.step();
                 if (++unposted >= kPostBatch)
                     commitStates();

@@ -10,14 +10,10 @@ namespace tq::logic {
 
 bool RuleCatalogue::CheckRecordRules(const RuleValues &record, ExplanationRenderer &renderer, const RuleSink &sink)
 {
-    bool clean = true;
-    for (const Rule &r : rules()) {
-        if (!r.fails(record))
-            continue;
-        clean = false;
+    return forEachFailure(record, [&](int i) {
+        const Rule &r = rules()[std::size_t(i)];
         sink(QString::fromUtf8(r.ruleText), renderer.renderCached(r.explainTemplate));
-    }
-    return clean;
+    });
 }
 
 RuleValueReader::RuleValueReader(const db::Statement &source)

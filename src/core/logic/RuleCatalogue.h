@@ -42,6 +42,19 @@ public:
     // Evaluates every rule in order and hands each failure to `sink` as it is
     // found. true when no rule failed. The record is only read.
     static bool CheckRecordRules(const RuleValues &record, ExplanationRenderer &renderer, const RuleSink &sink);
+    // The same evaluation, reporting the index of each failing rule.
+    template <typename F> static bool forEachFailure(const RuleValues &record, F &&onFailure)
+    {
+        bool clean = true;
+        const auto &all = rules();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].fails(record)) {
+                clean = false;
+                onFailure(int(i));
+            }
+        }
+        return clean;
+    }
 };
 
 // Finds the rule fields among the columns of a record source once, then reads
