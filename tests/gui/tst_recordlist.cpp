@@ -84,17 +84,19 @@ private slots:
             QVERIFY2(w->action(a)->isEnabled(), qPrintable(a));
         QCOMPARE(w->recordModel()->rowCount(), 3);
         QCOMPARE(w->records().intValue(QStringLiteral("c901")), 1);
+        // the keys start their commands (the commands themselves are tested elsewhere)
+        QStringList ran;
+        for (const char *name : {"actAddNew", "actModify", "actDelete", "actLocate"}) {
+            QAction *a = w->action(QString::fromLatin1(name));
+            a->disconnect();
+            connect(a, &QAction::triggered, this, [&ran, name] { ran << QString::fromLatin1(name); });
+        }
         w->recordGrid()->setFocus();
         QTest::keyClick(w.get(), Qt::Key_L, Qt::ControlModifier);
-        QCOMPARE(m_ui.messages.size(), 1);
-        QVERIFY(m_ui.messages.last().contains(QStringLiteral("按条件查找定位数据")));
-        // keys of the list: released Enter modifies, Insert adds, Delete deletes
         QTest::keyClick(w->recordGrid(), Qt::Key_Insert);
-        QVERIFY(m_ui.messages.last().contains(QStringLiteral("添加新记录")));
         QTest::keyClick(w->recordGrid(), Qt::Key_Return);
-        QVERIFY(m_ui.messages.last().contains(QStringLiteral("修改选中的记录")));
         QTest::keyClick(w->recordGrid(), Qt::Key_Delete);
-        QVERIFY(m_ui.messages.last().contains(QStringLiteral("删除记录")));
+        QCOMPARE(ran, (QStringList{"actLocate", "actAddNew", "actModify", "actDelete"}));
     }
 
     void columnsComeFromTheCatalogue()

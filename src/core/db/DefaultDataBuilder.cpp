@@ -66,6 +66,7 @@ void insertCsv(Database &db, const QString &table, const QList<QStringList> &row
 struct Field {
     QString name;
     int page = -1;
+    bool yesNo = false; // a one-digit answer (QueryType 3), usually a gate question
 };
 
 } // namespace
@@ -107,8 +108,10 @@ void DefaultDataBuilder::build(const QString &path, const QString &label) const
         const QStringList header = catalogue.value(0);
         const int nameCol = int(header.indexOf(QStringLiteral("FieldName")));
         const int pageCol = int(header.indexOf(QStringLiteral("PageID")));
+        const int typeCol = int(header.indexOf(QStringLiteral("QueryType")));
         for (qsizetype r = 1; r < catalogue.size(); ++r) {
-            Field f{catalogue[r].value(nameCol), catalogue[r].value(pageCol).toInt()};
+            Field f{catalogue[r].value(nameCol), catalogue[r].value(pageCol).toInt(),
+                    catalogue[r].value(typeCol).toInt() == 3};
             fields.insert(f.name.toLower(), f);
         }
     }
@@ -124,8 +127,11 @@ void DefaultDataBuilder::build(const QString &path, const QString &label) const
         insertCsv(db, QStringLiteral("ct_sheetName"), sheets);
 
         // Each consistency rule becomes an on-screen rule of the page where its
-        // last entered field lies, focused on that page's first field in the
-        // condition: the condition itself is an expression over box names.
+        // last entered field lies: the condition itself is an expression over
+        // box names. The focus goes to the field the user would correct: the
+        // first amount of that page in the condition rather than a yes/no gate
+        // ("b001 <> 1 and b002 <> 0" focuses b002); when the condition only
+        // asks yes/no fields of the page, the last one, the dependent answer.
         static const QRegularExpression fieldRe(QStringLiteral("\\b([a-zA-Z][0-9]{3})\\b"));
         Statement ins = db.prepare(
             QStringLiteral("INSERT INTO dt_logic (id, page_id, expression, explain, focus, rule) VALUES (?,?,?,?,?,?)"));
@@ -150,12 +156,19 @@ void DefaultDataBuilder::build(const QString &path, const QString &label) const
             if (page < 1)
                 throw DbError(QStringLiteral("rule %1 has no field on a table page").arg(parts[0]));
             QString focus;
+            QString lastYesNo;
             for (const QString &n : names) {
-                if (fields.value(n).page == page) {
+                const Field f = fields.value(n);
+                if (f.page != page)
+                    continue;
+                if (!f.yesNo) {
                     focus = n;
                     break;
                 }
+                lastYesNo = n;
             }
+            if (focus.isEmpty())
+                focus = lastYesNo;
             ins.reset();
             ins.bindAll({parts[0].toInt(), page, condition, parts[2], focus, parts[3]});
             ins.step();

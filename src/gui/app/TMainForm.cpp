@@ -10,6 +10,7 @@
 #include "common/Error.h"
 #include "logic/BatchCheck.h"
 #include "logic/TdlgCheckForm.h"
+#include "entry/TdlgSurveyDataForm.h"
 #include "common/Interaction.h"
 
 #include <QAction>
@@ -157,6 +158,8 @@ void TMainForm::createActions()
     wire("actAbout", &TMainForm::actAboutExecute);
     wire("actOptions", &TMainForm::actOptionsExecute);
     wire("actCheck", &TMainForm::actCheckExecute);
+    wire("actAddNew", &TMainForm::actAddNewExecute);
+    wire("actModify", &TMainForm::actModifyExecute);
     wire("actCheckSelected", &TMainForm::actCheckSelectedExecute);
 
     for (const char *hidden : {"actImport", "actGroupImport", "actGroupExport"})
@@ -523,6 +526,39 @@ void TMainForm::actCheckSelectedExecute()
         m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
     }
     // The states just written belong in the list too.
+    requeryAndReturn();
+}
+
+} // namespace tq::gui
+
+namespace tq::gui {
+
+TdlgSurveyDataForm *TMainForm::surveyForm()
+{
+    if (!m_surveyForm) {
+        m_surveyForm = new TdlgSurveyDataForm(m_session, m_settings, m_ui, m_prefs, this);
+        m_surveyForm->setCatalogue(&m_catalogue);
+    }
+    m_surveyForm->setRecordList(&m_records, [this] { requeryAndReturn(); });
+    return m_surveyForm;
+}
+
+void TMainForm::actAddNewExecute()
+{
+    TdlgSurveyDataForm *form = surveyForm();
+    form->setAdding(true);
+    form->exec();
+    requeryAndReturn();
+}
+
+void TMainForm::actModifyExecute()
+{
+    if (!listHasRows())
+        return;
+    TdlgSurveyDataForm *form = surveyForm();
+    form->setAdding(false);
+    form->setPrintCode(m_records.intValue(QStringLiteral("c901")));
+    form->exec();
     requeryAndReturn();
 }
 

@@ -66,6 +66,10 @@ public:
     void actAboutExecute();
     void actOptionsExecute();
     void actCheckExecute();
+    void actAddNewExecute();
+    void actModifyExecute();
+    // The record editor, created on first use and kept.
+    class TdlgSurveyDataForm *surveyForm();
     void actCheckSelectedExecute();
     // The selection as the statement a check of the selected rows runs; empty
     // when the list has no rows.
@@ -105,6 +109,7 @@ private:
     QLabel *m_hiddenHint = nullptr;
     QToolBox *m_sideBar = nullptr;
     QMenu *m_contextMenu = nullptr;
+    class TdlgSurveyDataForm *m_surveyForm = nullptr;
     bool m_listShown = true;
     QLabel *m_statusInfo = nullptr;
     QLabel *m_clock = nullptr;
