@@ -2,15 +2,19 @@
 //   tq_bench generate [--records N]   time to generate N records
 //   tq_bench list [--records N]       record list: open, scroll to the end, sort by a title click
 //   tq_bench check [--records N]      batch logic check of every record
+//   tq_bench editor                   page changes and record loads in the record editor
 //   tq_bench startup                  main window on the default database
 // Every figure is printed; nothing here fails on time.
 
+#include "CliInteraction.h"
 #include "SyntheticGenerator.h"
 #include "app/AppPaths.h"
 #include "app/RecordListModel.h"
 #include "app/Session.h"
 #include "app/Settings.h"
 #include "app/TMainForm.h"
+#include "entry/TdlgSurveyDataForm.h"
+#include "entry/TNumberEdit.h"
 #include "common/Interaction.h"
 #include "db/Database.h"
 #include "db/DefaultDataBuilder.h"
@@ -45,28 +49,8 @@ long rssKb(const char *key)
     return -1;
 }
 
-class QuietInteraction : public Interaction {
-    class NoProgress : public Progress {
-    public:
-        void start(int, int) override {}
-        void advance() override {}
-        void setCaption(const QString &) override {}
-        void finish() override {}
-    } m_progress;
-
-public:
-    void message(const QString &text) override { out << "message: " << text << "\n"; }
-    bool confirm(const QString &, const QString &, bool) override { return false; }
-    int askQuestion(const QString &, int) override { return AnswerCancel; }
-    std::optional<QString> inputText(const QString &, const QString &, const QString &) override { return {}; }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    void openInViewer(const QString &) override {}
-    void showWorkbook(const QString &) override {}
-    void processEvents() override {}
-    bool stopRequested() override { return false; }
-    Progress &progress() override { return m_progress; }
-};
+// Messages of the commands go to the terminal beside the figures.
+using QuietInteraction = cli::CliInteraction;
 
 QString makeDatabase(const QTemporaryDir &dir, int records)
 {
@@ -104,7 +88,7 @@ int benchList(int n)
     makeDatabase(dir, n);
     AppPaths::setProgramDir(dir.path());
     Settings settings(dir.filePath(QStringLiteral("bench.ini")));
-    QuietInteraction ui;
+    QuietInteraction ui(out);
     Preferences prefs;
     Session session;
     session.openDatabase();
@@ -169,7 +153,7 @@ int benchStartup()
     QElapsedTimer t;
     t.start();
     Settings settings(dir.filePath(QStringLiteral("bench.ini")));
-    QuietInteraction ui;
+    QuietInteraction ui(out);
     Preferences prefs;
     Session session;
     session.openDatabase();
@@ -197,7 +181,7 @@ int benchCheck(int n, QString path)
         out << "SQLite steps SELECT * FROM dt_data over " << rows << " rows: " << t.elapsed() << " ms\n";
     }
     const qint64 read = t.elapsed();
-    QuietInteraction ui;
+    QuietInteraction ui(out);
     logic::BatchCheck check(session, dir.path(), ui);
     // First as after an import (every state 0, so every row is written), then
     // again (every state already right).
@@ -211,6 +195,53 @@ int benchCheck(int n, QString path)
             << " KiB result file; " << QString::number(double(took) / std::max<qint64>(read, 1), 'f', 2)
             << "x the plain read\n";
     }
+    return 0;
+}
+
+// Typing speed: a page change with its rule checks, and loading a record.
+int benchEditor()
+{
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir, 2000);
+    AppPaths::setProgramDir(dir.path());
+    Settings settings(dir.filePath(QStringLiteral("bench.ini")));
+    QuietInteraction ui(out);
+    Preferences prefs;
+    Session session;
+    session.openDatabase(path);
+    db::ResultSet list = db::ResultSet::run(session.db(), QStringLiteral("SELECT *  from view_data order by c901 asc"));
+    list.locate(QStringLiteral("c904"), 3); // a county union: most boxes open
+    gui::TdlgSurveyDataForm form(session, settings, ui, prefs);
+    form.setRecordList(&list, {});
+    form.setAdding(false);
+    QElapsedTimer t;
+    t.start();
+    form.FormShow();
+    form.show();
+    settle();
+    out << "open the editor on a record: " << t.elapsed() << " ms\n";
+    qint64 worst = 0, total = 0;
+    int changes = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (int page = 1; page <= 13; ++page) {
+            t.restart();
+            form.changePage(page);
+            settle();
+            const qint64 took = t.elapsed();
+            worst = std::max(worst, took);
+            total += took;
+            ++changes;
+        }
+        form.changePage(1);
+    }
+    out << "page change with its rule checks: " << QString::number(double(total) / changes, 'f', 1)
+        << " ms on average, " << worst << " ms at the worst, over " << changes << " changes\n";
+    t.restart();
+    for (int i = 0; i < 20; ++i) {
+        list.next();
+        form.LoadRecord();
+    }
+    out << "load a record: " << QString::number(t.elapsed() / 20.0, 'f', 1) << " ms\n";
     return 0;
 }
 
@@ -230,6 +261,8 @@ int main(int argc, char **argv)
         rc = benchCheck(records(args, 100000),
                         args.indexOf(QStringLiteral("--db")) > 0 ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
                                                                  : QString());
+    else if (what == QLatin1String("editor"))
+        rc = benchEditor();
     else if (what == QLatin1String("startup"))
         rc = benchStartup();
     else if (what == QLatin1String("generate")) {
@@ -237,7 +270,7 @@ int main(int argc, char **argv)
         makeDatabase(dir, records(args, 100000));
         rc = 0;
     } else
-        out << "usage: tq_bench list|check|startup|generate [--records N]\n";
+        out << "usage: tq_bench list|check|editor|startup|generate [--records N]\n";
     out.flush();
     return rc;
 }
