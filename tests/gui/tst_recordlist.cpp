@@ -7,6 +7,7 @@
 #include "app/TdlgOptionSetupForm.h"
 #include "common/TProgressBarForm.h"
 #include "common/TQuestionDlg.h"
+#include "common/WheelToArrowFilter.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -199,6 +200,29 @@ private slots:
         QVERIFY(again->isListShown());
         QCOMPARE(again->recordModel()->rowCount(), 2);
         QCOMPARE(m_settings->readInteger(Settings::MainKey, QStringLiteral("ShowGrid"), 0), 1);
+    }
+
+    void wheelTurnsBecomeArrowKeys()
+    {
+        addRecords({1, 2, 3});
+        auto w = window();
+        gui::WheelToArrowFilter filter;
+        qApp->installEventFilter(&filter);
+        QTableView *grid = w->recordGrid();
+        grid->setFocus();
+        QCOMPARE(grid->currentIndex().row(), 0);
+        const auto turn = [&](int dy) {
+            QWheelEvent e(QPointF(5, 5), grid->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, dy),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(grid->viewport(), &e);
+        };
+        turn(-120); // towards the user: down
+        turn(-120);
+        QCOMPARE(grid->currentIndex().row(), 2);
+        turn(120);
+        QCOMPARE(grid->currentIndex().row(), 1);
+        QCOMPARE(w->records().intValue(QStringLiteral("c901")), 2);
+        qApp->removeEventFilter(&filter);
     }
 
     void optionsStoreThePreferredInputMethod()
