@@ -1,6 +1,7 @@
 #include "CliMain.h"
 
 #include "CliInteraction.h"
+#include "PrintCommand.h"
 #include "app/AppPaths.h"
 #include "app/Settings.h"
 #include "common/Error.h"
@@ -17,8 +18,8 @@ namespace {
 
 const QStringList &commands()
 {
-    static const QStringList names{QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("help"),
-                                   QStringLiteral("version")};
+    static const QStringList names{QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("print"),
+                                   QStringLiteral("help"), QStringLiteral("version")};
     return names;
 }
 
@@ -32,6 +33,8 @@ void usage(QTextStream &out)
            "  check [--db FILE] [--all | --range LO HI | --codes C1,C2,...] [--report-folder DIR]\n"
            "                         check the records against the consistency rules and mark them;\n"
            "                         the last line is the result file; exit 0 clean, 1 failures, 2 error\n"
+           "  print CODE --out FILE.xlsx [--db FILE]\n"
+           "                         write the annual-report form of one record to a workbook\n"
            "  help                   this text\n";
 }
 
@@ -164,6 +167,8 @@ int run(const QStringList &argsIn, QTextStream &out, QTextStream &err)
         usage(out);
     } else if (cmd == QLatin1String("info")) {
         rc = info(args, out, err);
+    } else if (cmd == QLatin1String("print")) {
+        rc = runPrint(args, out, err);
     } else if (cmd == QLatin1String("check")) {
         rc = check(args, out, err);
     } else {

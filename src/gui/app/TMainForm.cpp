@@ -10,6 +10,7 @@
 #include "common/Error.h"
 #include "logic/BatchCheck.h"
 #include "logic/TdlgCheckForm.h"
+#include "entry/RecordPrintout.h"
 #include "entry/TdlgSurveyDataForm.h"
 #include "common/Interaction.h"
 
@@ -160,6 +161,7 @@ void TMainForm::createActions()
     wire("actCheck", &TMainForm::actCheckExecute);
     wire("actAddNew", &TMainForm::actAddNewExecute);
     wire("actModify", &TMainForm::actModifyExecute);
+    wire("actPrint", &TMainForm::actPrintExecute);
     wire("actCheckSelected", &TMainForm::actCheckSelectedExecute);
 
     for (const char *hidden : {"actImport", "actGroupImport", "actGroupExport"})
@@ -538,6 +540,9 @@ TdlgSurveyDataForm *TMainForm::surveyForm()
     if (!m_surveyForm) {
         m_surveyForm = new TdlgSurveyDataForm(m_session, m_settings, m_ui, m_prefs, this);
         m_surveyForm->setCatalogue(&m_catalogue);
+        m_surveyForm->setPrinter([this](qint64 code) {
+            printRecord(entry::RecordPrintout::editorTemplate(), code, false);
+        });
     }
     m_surveyForm->setRecordList(&m_records, [this] { requeryAndReturn(); });
     return m_surveyForm;
@@ -560,6 +565,27 @@ void TMainForm::actModifyExecute()
     form->setPrintCode(m_records.intValue(QStringLiteral("c901")));
     form->exec();
     requeryAndReturn();
+}
+
+} // namespace tq::gui
+
+namespace tq::gui {
+
+void TMainForm::printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet)
+{
+    try {
+        entry::RecordPrintout(m_session.db(), m_ui).show(templatePath, QString::number(code), activateFirstSheet);
+    } catch (const Error &e) {
+        m_ui.progress().finish();
+        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+    }
+}
+
+void TMainForm::actPrintExecute()
+{
+    if (!listHasRows())
+        return;
+    printRecord(entry::RecordPrintout::mainWindowTemplate(), m_records.intValue(QStringLiteral("c901")), true);
 }
 
 } // namespace tq::gui

@@ -67,6 +67,9 @@ public:
     void actOptionsExecute();
     void actCheckExecute();
     void actAddNewExecute();
+    void actPrintExecute();
+    // The print-out of one record through a template beside the program.
+    void printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet);
     void actModifyExecute();
     // The record editor, created on first use and kept.
     class TdlgSurveyDataForm *surveyForm();
