@@ -44,7 +44,8 @@ int main(int argc, char **argv)
         const QString listPath = dir.filePath(QStringLiteral("list.xlsx"));
         book->save(listPath);
         const qint64 saveMs = t.elapsed();
-        out << QStringLiteral("list %1 rows x %2 columns: write %3 ms, save %4 ms, total %5 ms (target < 5000), %6 KiB\n")
+        out << QStringLiteral(
+                   "list %1 rows x %2 columns: write %3 ms, save %4 ms, total %5 ms (target < 5000), %6 KiB\n")
                    .arg(rows)
                    .arg(columns)
                    .arg(writeMs)

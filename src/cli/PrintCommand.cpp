@@ -49,7 +49,8 @@ int runPrint(const QStringList &argsIn, QTextStream &out, QTextStream &err)
     try {
         Session session;
         session.openDatabase(dbPath);
-        if (session.db().scalar(QStringLiteral("select count(*) from dt_data where c901=?"), {c901}).toLongLong() == 0) {
+        if (session.db().scalar(QStringLiteral("select count(*) from dt_data where c901=?"), {c901}).toLongLong() ==
+            0) {
             err << "数据库中没有单位编码为 " << c901 << " 的记录\n";
             return 2;
         }

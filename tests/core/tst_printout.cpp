@@ -25,8 +25,8 @@ class TestPrintout : public QObject {
     void addRecord(qint64 code)
     {
         QStringList columns{"c901", "c902", "c903", "c904", "c905", "c906", "RecordState"};
-        QVariantList values{code, QStringLiteral("某某市总工会"), 110100, 3, QStringLiteral("张三"),
-                            QStringLiteral("01087654321"), 1};
+        QVariantList values{
+            code, QStringLiteral("某某市总工会"), 110100, 3, QStringLiteral("张三"), QStringLiteral("01087654321"), 1};
         db::ResultSet fields =
             db::ResultSet::run(m_db, QStringLiteral("select ID, FieldName from dt_fieldlist where PageID>=1"));
         for (int r = 0; r < fields.rowCount(); ++r) {
@@ -133,6 +133,12 @@ private slots:
             QCOMPARE(book->sheet(1).columnWidth(c), 5.0);
             QCOMPARE(book->sheet(2).columnWidth(c), 5.0);
         }
+
+        // A code without a record prints the empty form.
+        auto empty = printout.fill(templatePath, QStringLiteral("999"), true);
+        QVERIFY(empty);
+        QVERIFY(empty->sheet(1).isBlank(2, 2));
+        QVERIFY(empty->sheet(5).isBlank(1, 1));
     }
 
     void unopenableTemplateShowsTheMessageOnly_data()
@@ -156,7 +162,8 @@ private slots:
         const QString target = out(QStringLiteral("never.xlsx"));
         QVERIFY(!printout.saveAs(templatePath, QStringLiteral("4321"), target));
         QVERIFY(!printout.show(templatePath, QStringLiteral("4321")));
-        QCOMPARE(ui.messages, QStringList(2, QStringLiteral("打开汇总模版文件时发生错误，可能是没有安装MS Office中的Excel")));
+        QCOMPARE(ui.messages,
+                 QStringList(2, QStringLiteral("打开汇总模版文件时发生错误，可能是没有安装MS Office中的Excel")));
         QCOMPARE(ui.recordedProgress.starts, 0);
         QVERIFY(ui.viewed.isEmpty());
         QVERIFY(!QFile::exists(target));
@@ -184,7 +191,8 @@ private slots:
         QTest::newRow("no such record") << QStringList{"999", "--out", target, "--db", m_dbPath} << 2 << "999";
         QTest::newRow("not a code") << QStringList{"abc", "--out", target, "--db", m_dbPath} << 2 << "abc";
         QTest::newRow("no target") << QStringList{"4321", "--db", m_dbPath} << 2 << "usage";
-        QTest::newRow("no database") << QStringList{"4321", "--out", target, "--db", out("none.mdb")} << 2 << "none.mdb";
+        QTest::newRow("no database") << QStringList{"4321", "--out", target, "--db", out("none.mdb")} << 2
+                                     << "none.mdb";
     }
     void headlessPrint()
     {

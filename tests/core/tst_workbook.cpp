@@ -19,7 +19,10 @@ std::string partOf(const QString &file, const QString &name)
     return {};
 }
 
-QString builtTemplate(const QString &name) { return QDir(QStringLiteral(TQ_BIN_DIR)).filePath(name); }
+QString builtTemplate(const QString &name)
+{
+    return QDir(QStringLiteral(TQ_BIN_DIR)).filePath(name);
+}
 
 } // namespace
 
@@ -74,18 +77,42 @@ private slots:
         QTest::addColumn<QString>("formula");
         QTest::addColumn<QString>("expected");
         // insert: 2 rows before row 9 of sheet "S"; the formula stands on "S".
-        QTest::newRow("sum spanning the place grows") << "insert" << "SUM(B8:B9)" << "SUM(B8:B11)";
-        QTest::newRow("cells below move, absolute too") << "insert" << "B9+$C$12" << "B11+$C$14";
-        QTest::newRow("cells above stay") << "insert" << "B8*A1" << "B8*A1";
-        QTest::newRow("whole rows move, columns stay") << "insert" << "SUM(9:10)+SUM(A:A)" << "SUM(11:12)+SUM(A:A)";
-        QTest::newRow("texts are not references") << "insert" << "\"B9\"&B9" << "\"B9\"&B11";
-        QTest::newRow("a function that reads like a cell") << "insert" << "LOG10(B9)" << "LOG10(B11)";
-        QTest::newRow("another sheet is left alone") << "insert" << "T!B9+B9" << "T!B9+B11";
-        QTest::newRow("this sheet by name") << "insert" << "'S'!B9:C20" << "'S'!B11:C22";
-        QTest::newRow("pushed off the sheet") << "insert" << "B1048576" << "#REF!";
-        QTest::newRow("sheet names in Chinese") << "rename" << "表一!A1+'表一'!B2+C3" << "'汇总 表'!A1+'汇总 表'!B2+C3";
-        QTest::newRow("dropped sheet") << "drop" << "SUM(表一!A1:A3)+A1" << "SUM(#REF!)+A1";
-        QTest::newRow("copied one down and right") << "translate" << "A1+$B$2+C$3" << "B2+$B$2+D$3";
+        QTest::newRow("sum spanning the place grows") << "insert"
+                                                      << "SUM(B8:B9)"
+                                                      << "SUM(B8:B11)";
+        QTest::newRow("cells below move, absolute too") << "insert"
+                                                        << "B9+$C$12"
+                                                        << "B11+$C$14";
+        QTest::newRow("cells above stay") << "insert"
+                                          << "B8*A1"
+                                          << "B8*A1";
+        QTest::newRow("whole rows move, columns stay") << "insert"
+                                                       << "SUM(9:10)+SUM(A:A)"
+                                                       << "SUM(11:12)+SUM(A:A)";
+        QTest::newRow("texts are not references") << "insert"
+                                                  << "\"B9\"&B9"
+                                                  << "\"B9\"&B11";
+        QTest::newRow("a function that reads like a cell") << "insert"
+                                                           << "LOG10(B9)"
+                                                           << "LOG10(B11)";
+        QTest::newRow("another sheet is left alone") << "insert"
+                                                     << "T!B9+B9"
+                                                     << "T!B9+B11";
+        QTest::newRow("this sheet by name") << "insert"
+                                            << "'S'!B9:C20"
+                                            << "'S'!B11:C22";
+        QTest::newRow("pushed off the sheet") << "insert"
+                                              << "B1048576"
+                                              << "#REF!";
+        QTest::newRow("sheet names in Chinese") << "rename"
+                                                << "表一!A1+'表一'!B2+C3"
+                                                << "'汇总 表'!A1+'汇总 表'!B2+C3";
+        QTest::newRow("dropped sheet") << "drop"
+                                       << "SUM(表一!A1:A3)+A1"
+                                       << "SUM(#REF!)+A1";
+        QTest::newRow("copied one down and right") << "translate"
+                                                   << "A1+$B$2+C$3"
+                                                   << "B2+$B$2+D$3";
     }
     void formulaReferences()
     {
@@ -331,21 +358,30 @@ private slots:
         QTest::addColumn<int>("sheet");
         QTest::addColumn<QString>("title");
         QTest::addColumn<int>("values");
-        const QList<QPair<const char *, int>> sheets{
-            {"表一  工会组织建设状况(1)", 9},          {"表一  工会组织建设状况(2)", 8},
-            {"表二  工会干部协管工作", 13},             {"表三  工会干部教育培训工作", 8},
-            {"表四  工会保障工作(1)", 11},              {"表四  工会保障工作(2)", 13},
-            {"表四  工会保障工作(3)", 11},              {"表四  工会保障工作(4)", 7},
-            {"表四  工会保障工作(5)", 10},              {"表五  工会法律工作(1)", 11},
-            {"表五  工会法律工作(2)", 9},               {"表五  工会法律工作(3)", 9},
-            {"表五  工会法律工作(4)", 10},              {"表六  工会劳动保护工作", 8},
-            {"表七  工会劳动合同、集体合同和民主参与工作", 7}, {"表八  工会经济技术工作(1)", 7},
-            {"表八  工会经济技术工作(2)", 8},           {"表九  工会经费审查和财务工作(1)", 12},
-            {"表九  工会经费审查和财务工作(2)", 11},    {"表十  工会宣传教育和职工文化体育工作", 7},
-            {"表十一  工会国际工作和对外经济技术交流工作", 8},
-            {"表十二  开展创建劳动关系和谐企业与工业园区活动(1)", 12},
-            {"表十二  开展创建劳动关系和谐企业与工业园区活动(2)", 12},
-            {"表十二  开展创建劳动关系和谐企业与工业园区活动(3)", 6}};
+        const QList<QPair<const char *, int>> sheets{{"表一  工会组织建设状况(1)", 9},
+                                                     {"表一  工会组织建设状况(2)", 8},
+                                                     {"表二  工会干部协管工作", 13},
+                                                     {"表三  工会干部教育培训工作", 8},
+                                                     {"表四  工会保障工作(1)", 11},
+                                                     {"表四  工会保障工作(2)", 13},
+                                                     {"表四  工会保障工作(3)", 11},
+                                                     {"表四  工会保障工作(4)", 7},
+                                                     {"表四  工会保障工作(5)", 10},
+                                                     {"表五  工会法律工作(1)", 11},
+                                                     {"表五  工会法律工作(2)", 9},
+                                                     {"表五  工会法律工作(3)", 9},
+                                                     {"表五  工会法律工作(4)", 10},
+                                                     {"表六  工会劳动保护工作", 8},
+                                                     {"表七  工会劳动合同、集体合同和民主参与工作", 7},
+                                                     {"表八  工会经济技术工作(1)", 7},
+                                                     {"表八  工会经济技术工作(2)", 8},
+                                                     {"表九  工会经费审查和财务工作(1)", 12},
+                                                     {"表九  工会经费审查和财务工作(2)", 11},
+                                                     {"表十  工会宣传教育和职工文化体育工作", 7},
+                                                     {"表十一  工会国际工作和对外经济技术交流工作", 8},
+                                                     {"表十二  开展创建劳动关系和谐企业与工业园区活动(1)", 12},
+                                                     {"表十二  开展创建劳动关系和谐企业与工业园区活动(2)", 12},
+                                                     {"表十二  开展创建劳动关系和谐企业与工业园区活动(3)", 6}};
         for (int i = 0; i < sheets.size(); ++i)
             QTest::addRow("sheet %d", i + 2) << i + 2 << QString::fromUtf8(sheets[i].first) << sheets[i].second;
     }
@@ -377,7 +413,8 @@ private slots:
         QVERIFY(b.text(12, 1).startsWith(QStringLiteral("合")));
         for (int c = 2; c <= values + 1; ++c) {
             const QString col = CellAddress::columnName(c);
-            QCOMPARE(b.formula(12, c), QStringLiteral("SUM(%1:%2)").arg(col + QLatin1Char('8'), col + QStringLiteral("11")));
+            QCOMPARE(b.formula(12, c),
+                     QStringLiteral("SUM(%1:%2)").arg(col + QLatin1Char('8'), col + QStringLiteral("11")));
             QCOMPARE(b.value(8, c).typeId() == QMetaType::Double, false); // nothing numeric in the sum's top row
         }
         if (sheet == 3) {
@@ -392,11 +429,16 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing") << "missing" << "不存在";
-        QTest::newRow("not a zip") << "text" << "不是工作簿文件";
-        QTest::newRow("cut short") << "truncated" << "无法";
-        QTest::newRow("zip without a workbook") << "nowb" << "不是有效的工作簿";
-        QTest::newRow("broken sheet XML") << "badxml" << "已损坏";
+        QTest::newRow("missing") << "missing"
+                                 << "不存在";
+        QTest::newRow("not a zip") << "text"
+                                   << "不是工作簿文件";
+        QTest::newRow("cut short") << "truncated"
+                                   << "无法";
+        QTest::newRow("zip without a workbook") << "nowb"
+                                                << "不是有效的工作簿";
+        QTest::newRow("broken sheet XML") << "badxml"
+                                          << "已损坏";
     }
     void damagedOrMissingFilesFailClearly()
     {

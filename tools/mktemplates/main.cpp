@@ -95,8 +95,8 @@ std::map<QString, Field> readCatalogue(const QString &path)
         const QStringList &row = rows[r];
         if (row.size() <= cPlace)
             continue;
-        Field f{row[cName].trimmed(), row[cHint].trimmed(), row[cPage].toInt(), row[cSeq].toInt(),
-                row[cPrintPage].toInt(), row[cPlace].trimmed()};
+        Field f{row[cName].trimmed(), row[cHint].trimmed(),    row[cPage].toInt(),
+                row[cSeq].toInt(),    row[cPrintPage].toInt(), row[cPlace].trimmed()};
         fields[f.name.toLower()] = f;
     }
     return fields;

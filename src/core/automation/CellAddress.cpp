@@ -47,7 +47,8 @@ CellAddress CellAddress::parse(const QString &text)
     while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
         ++i;
     bool ok = false;
-    const qint64 row = i > digitStart && i - digitStart <= 7 ? QStringView(t).mid(digitStart, i - digitStart).toLongLong(&ok) : 0;
+    const qint64 row =
+        i > digitStart && i - digitStart <= 7 ? QStringView(t).mid(digitStart, i - digitStart).toLongLong(&ok) : 0;
     if (i != t.size() || column == 0 || !ok || !isValid(int(row), column))
         throw Error(QStringLiteral("单元格地址“%1”无效").arg(text));
     return {int(row), column};

@@ -19,7 +19,10 @@ struct CellAddress {
     static QString columnName(int column);
     // 1 for "A"; 0 when `letters` is not a column name.
     static int columnNumber(QStringView letters);
-    static bool isValid(int row, int column) { return row >= 1 && row <= kMaxRow && column >= 1 && column <= kMaxColumn; }
+    static bool isValid(int row, int column)
+    {
+        return row >= 1 && row <= kMaxRow && column >= 1 && column <= kMaxColumn;
+    }
 
     QString toString() const { return columnName(column) + QString::number(row); }
     bool operator==(const CellAddress &o) const = default;

@@ -22,8 +22,8 @@ struct CellFormat {
     std::optional<HorizontalAlignment> horizontal;
     std::optional<VerticalAlignment> vertical;
     std::optional<bool> wrapText;
-    std::optional<bool> thinBorder;     // a thin line on all four edges of every cell
-    std::optional<QString> fillColour;  // "RRGGBB" background; empty string removes it
+    std::optional<bool> thinBorder;    // a thin line on all four edges of every cell
+    std::optional<QString> fillColour; // "RRGGBB" background; empty string removes it
 
     // A text that tells two changes apart, for caching derived styles.
     QString key() const

@@ -28,8 +28,14 @@ struct Ref {
 
 using Visitor = std::function<void(Ref &)>;
 
-bool isAsciiLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 bool isNameChar(QChar c)
 {
     return isAsciiLetter(c) || isAsciiDigit(c) || c == u'_' || c == u'.' || c == u'$' || c == u'\\' ||
@@ -252,7 +258,10 @@ QString rewrite(const QString &f, const Visitor &visit)
     return out;
 }
 
-bool sameSheet(const QString &a, const QString &b) { return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameSheet(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 void moveRow(Part &p, Ref &r, int atRow, int count)
 {
@@ -279,8 +288,8 @@ void offset(Part &p, Ref &r, int dr, int dc)
 
 } // namespace
 
-QString FormulaReferences::insertRows(const QString &formula, const QString &ownSheet, const QString &sheet,
-                                      int atRow, int count)
+QString FormulaReferences::insertRows(const QString &formula, const QString &ownSheet, const QString &sheet, int atRow,
+                                      int count)
 {
     return rewrite(formula, [&](Ref &r) {
         if (r.external || !sameSheet(r.sheet.isEmpty() ? ownSheet : r.sheet, sheet))

@@ -49,7 +49,7 @@ std::uint32_t SharedStrings::add(const QString &text)
 }
 
 std::string SharedStrings::toXml(const std::vector<bool> &used, std::vector<std::uint32_t> &newId,
-                                std::size_t references) const
+                                 std::size_t references) const
 {
     newId.assign(m_entries.size(), 0);
     std::uint32_t unique = 0;

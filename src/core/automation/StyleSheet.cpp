@@ -7,7 +7,7 @@ namespace tq::automation {
 
 namespace {
 
-const std::initializer_list<const char *> kStyleOrder = {"numFmts",    "fonts", "fills",       "borders",
+const std::initializer_list<const char *> kStyleOrder = {"numFmts",      "fonts",   "fills",      "borders",
                                                          "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
                                                          "tableStyles",  "colors",  "extLst"};
 
@@ -27,21 +27,27 @@ const char kDefaultStyles[] =
 const QMap<int, QString> &builtinFormats()
 {
     static const QMap<int, QString> formats{
-        {0, QStringLiteral("General")},   {1, QStringLiteral("0")},          {2, QStringLiteral("0.00")},
-        {3, QStringLiteral("#,##0")},     {4, QStringLiteral("#,##0.00")},   {9, QStringLiteral("0%")},
-        {10, QStringLiteral("0.00%")},    {11, QStringLiteral("0.00E+00")},  {12, QStringLiteral("# ?/?")},
-        {13, QStringLiteral("# ?\?/?\?")}, {14, QStringLiteral("m/d/yyyy")}, {15, QStringLiteral("d-mmm-yy")},
-        {16, QStringLiteral("d-mmm")},    {17, QStringLiteral("mmm-yy")},    {18, QStringLiteral("h:mm AM/PM")},
-        {19, QStringLiteral("h:mm:ss AM/PM")}, {20, QStringLiteral("h:mm")}, {21, QStringLiteral("h:mm:ss")},
-        {22, QStringLiteral("m/d/yyyy h:mm")}, {45, QStringLiteral("mm:ss")}, {46, QStringLiteral("[h]:mm:ss")},
-        {47, QStringLiteral("mm:ss.0")},  {48, QStringLiteral("##0.0E+0")},  {49, QStringLiteral("@")}};
+        {0, QStringLiteral("General")},        {1, QStringLiteral("0")},         {2, QStringLiteral("0.00")},
+        {3, QStringLiteral("#,##0")},          {4, QStringLiteral("#,##0.00")},  {9, QStringLiteral("0%")},
+        {10, QStringLiteral("0.00%")},         {11, QStringLiteral("0.00E+00")}, {12, QStringLiteral("# ?/?")},
+        {13, QStringLiteral("# ?\?/?\?")},     {14, QStringLiteral("m/d/yyyy")}, {15, QStringLiteral("d-mmm-yy")},
+        {16, QStringLiteral("d-mmm")},         {17, QStringLiteral("mmm-yy")},   {18, QStringLiteral("h:mm AM/PM")},
+        {19, QStringLiteral("h:mm:ss AM/PM")}, {20, QStringLiteral("h:mm")},     {21, QStringLiteral("h:mm:ss")},
+        {22, QStringLiteral("m/d/yyyy h:mm")}, {45, QStringLiteral("mm:ss")},    {46, QStringLiteral("[h]:mm:ss")},
+        {47, QStringLiteral("mm:ss.0")},       {48, QStringLiteral("##0.0E+0")}, {49, QStringLiteral("@")}};
     return formats;
 }
 
 // Ids below 164 whose codes are fixed everywhere and may be looked up by code.
-bool reusableBuiltin(int id) { return id <= 4 || id == 9 || id == 10 || id == 11 || id == 49; }
+bool reusableBuiltin(int id)
+{
+    return id <= 4 || id == 9 || id == 10 || id == 11 || id == 49;
+}
 
-pugi::xml_node firstElement(pugi::xml_document &doc) { return doc.first_child(); }
+pugi::xml_node firstElement(pugi::xml_document &doc)
+{
+    return doc.first_child();
+}
 
 std::string thinBorderXml()
 {

@@ -29,11 +29,16 @@ const char kTypeWorksheet[] = "application/vnd.openxmlformats-officedocument.spr
 const char kTypeStyles[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 const char kTypeStrings[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml";
 
-const std::initializer_list<const char *> kWorkbookOrder = {
-    "fileVersion", "fileSharing",      "workbookPr",   "workbookProtection", "bookViews",      "sheets",
-    "functionGroups", "externalReferences", "definedNames", "calcPr",     "oleSize",        "customWorkbookViews",
-    "pivotCaches", "smartTagPr",       "smartTagTypes", "webPublishing",     "fileRecoveryPr", "webPublishObjects",
-    "extLst"};
+const std::initializer_list<const char *> kWorkbookOrder = {"fileVersion",    "fileSharing",
+                                                            "workbookPr",     "workbookProtection",
+                                                            "bookViews",      "sheets",
+                                                            "functionGroups", "externalReferences",
+                                                            "definedNames",   "calcPr",
+                                                            "oleSize",        "customWorkbookViews",
+                                                            "pivotCaches",    "smartTagPr",
+                                                            "smartTagTypes",  "webPublishing",
+                                                            "fileRecoveryPr", "webPublishObjects",
+                                                            "extLst"};
 
 const char kNewContentTypes[] =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
@@ -50,9 +55,8 @@ const char kNewWorkbook[] =
     R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
     R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
     R"(<bookViews><workbookView activeTab="0"/></bookViews><sheets/><calcPr calcId="0" fullCalcOnLoad="1"/></workbook>)";
-const char kNewRelations[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-    R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"/>)";
+const char kNewRelations[] = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+                             R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"/>)";
 
 QString folderOf(const QString &part)
 {
@@ -72,11 +76,16 @@ QString relsPartOf(const QString &part)
     return folderOf(part) + QStringLiteral("_rels/") + part.mid(folderOf(part).size()) + QStringLiteral(".rels");
 }
 
-bool samePart(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool samePart(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
-Workbook::Workbook() : m_strings(std::make_unique<SharedStrings>()) {}
+Workbook::Workbook() : m_strings(std::make_unique<SharedStrings>())
+{
+}
 
 Workbook::~Workbook() = default;
 
@@ -234,8 +243,8 @@ void Workbook::load(const QString &path)
     }
     if (m_sheets.empty())
         throw notAWorkbook(QStringLiteral("其中没有工作表"));
-    m_active = std::clamp(wb.child("bookViews").child("workbookView").attribute("activeTab").as_int(), 0,
-                          sheetCount() - 1);
+    m_active =
+        std::clamp(wb.child("bookViews").child("workbookView").attribute("activeTab").as_int(), 0, sheetCount() - 1);
     m_otherParts = std::move(parts);
 }
 
@@ -398,8 +407,7 @@ void Workbook::renameSheet(Worksheet &sheet, const QString &name)
     for (const auto &s : m_sheets)
         s->adjustForRename(old, name);
     for (pugi::xml_node n : m_workbook.child("workbook").child("definedNames").children("definedName"))
-        n.text().set(
-            FormulaReferences::renameSheet(QString::fromUtf8(n.text().get()), old, name).toUtf8().constData());
+        n.text().set(FormulaReferences::renameSheet(QString::fromUtf8(n.text().get()), old, name).toUtf8().constData());
 }
 
 void Workbook::rowsInserted(const Worksheet &sheet, int atRow, int count)
@@ -407,10 +415,10 @@ void Workbook::rowsInserted(const Worksheet &sheet, int atRow, int count)
     for (const auto &s : m_sheets)
         s->adjustForInsertedRows(sheet.m_name, atRow, count);
     for (pugi::xml_node n : m_workbook.child("workbook").child("definedNames").children("definedName"))
-        n.text().set(FormulaReferences::insertRows(QString::fromUtf8(n.text().get()), QString(), sheet.m_name, atRow,
-                                                   count)
-                         .toUtf8()
-                         .constData());
+        n.text().set(
+            FormulaReferences::insertRows(QString::fromUtf8(n.text().get()), QString(), sheet.m_name, atRow, count)
+                .toUtf8()
+                .constData());
 }
 
 // ---------------------------------------------------------------- saving
@@ -467,9 +475,10 @@ void Workbook::save(const QString &path)
         XmlUtil::setAttr(r, "Target", target);
     };
     for (const auto &s : m_sheets) {
-        const QString type = s->m_opaque && s->m_contentType.contains(QLatin1String("chartsheet"))
-                                 ? QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/chartsheet")
-                                 : QString::fromLatin1(kRelWorksheet);
+        const QString type =
+            s->m_opaque && s->m_contentType.contains(QLatin1String("chartsheet"))
+                ? QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/chartsheet")
+                : QString::fromLatin1(kRelWorksheet);
         addRel(s->m_relId, type, relationshipTarget(s->m_partName));
     }
     addRel(m_stylesRelId, QString::fromLatin1(kRelStyles), relationshipTarget(m_stylesPart));
@@ -522,7 +531,7 @@ void Workbook::save(const QString &path)
     addOverride(m_workbookPart, QString::fromLatin1(asTemplate ? kTypeTemplate : kTypeWorkbook));
     for (const auto &s : m_sheets)
         addOverride(s->m_partName, s->m_opaque && !s->m_contentType.isEmpty() ? s->m_contentType
-                                                                               : QString::fromLatin1(kTypeWorksheet));
+                                                                              : QString::fromLatin1(kTypeWorksheet));
     addOverride(m_stylesPart, QString::fromLatin1(kTypeStyles));
     addOverride(m_stringsPart, QString::fromLatin1(kTypeStrings));
 
@@ -563,6 +572,9 @@ QString Workbook::saveTemporary(const QString &baseName)
     return path;
 }
 
-void Workbook::show(Interaction &ui, const QString &baseName) { ui.showWorkbook(saveTemporary(baseName)); }
+void Workbook::show(Interaction &ui, const QString &baseName)
+{
+    ui.showWorkbook(saveTemporary(baseName));
+}
 
 } // namespace tq::automation

@@ -7,27 +7,53 @@
 #include "automation/XmlUtil.h"
 #include "common/Error.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <map>
 
 namespace tq::automation {
 
 namespace {
 
-const std::initializer_list<const char *> kSheetOrder = {
-    "sheetPr",         "dimension",      "sheetViews",      "sheetFormatPr",   "cols",
-    "sheetData",       "sheetCalcPr",    "sheetProtection", "protectedRanges", "scenarios",
-    "autoFilter",      "sortState",      "dataConsolidate", "customSheetViews", "mergeCells",
-    "phoneticPr",      "conditionalFormatting", "dataValidations", "hyperlinks", "printOptions",
-    "pageMargins",     "pageSetup",      "headerFooter",    "rowBreaks",       "colBreaks",
-    "customProperties", "cellWatches",   "ignoredErrors",   "smartTags",       "drawing",
-    "legacyDrawing",   "legacyDrawingHF", "picture",        "oleObjects",      "controls",
-    "webPublishItems", "tableParts",     "extLst"};
+const std::initializer_list<const char *> kSheetOrder = {"sheetPr",
+                                                         "dimension",
+                                                         "sheetViews",
+                                                         "sheetFormatPr",
+                                                         "cols",
+                                                         "sheetData",
+                                                         "sheetCalcPr",
+                                                         "sheetProtection",
+                                                         "protectedRanges",
+                                                         "scenarios",
+                                                         "autoFilter",
+                                                         "sortState",
+                                                         "dataConsolidate",
+                                                         "customSheetViews",
+                                                         "mergeCells",
+                                                         "phoneticPr",
+                                                         "conditionalFormatting",
+                                                         "dataValidations",
+                                                         "hyperlinks",
+                                                         "printOptions",
+                                                         "pageMargins",
+                                                         "pageSetup",
+                                                         "headerFooter",
+                                                         "rowBreaks",
+                                                         "colBreaks",
+                                                         "customProperties",
+                                                         "cellWatches",
+                                                         "ignoredErrors",
+                                                         "smartTags",
+                                                         "drawing",
+                                                         "legacyDrawing",
+                                                         "legacyDrawingHF",
+                                                         "picture",
+                                                         "oleObjects",
+                                                         "controls",
+                                                         "webPublishItems",
+                                                         "tableParts",
+                                                         "extLst"};
 
 const char kEmptySheet[] =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
@@ -214,15 +240,26 @@ QString shiftRangeList(const QString &list, int atRow, int count)
 
 } // namespace
 
-Worksheet::Worksheet(Workbook *book, QString name) : m_book(book), m_name(std::move(name)) {}
+Worksheet::Worksheet(Workbook *book, QString name) : m_book(book), m_name(std::move(name))
+{
+}
 
 Worksheet::~Worksheet() = default;
 
-void Worksheet::initEmpty() { XmlUtil::load(m_doc, std::string(kEmptySheet), m_partName); }
+void Worksheet::initEmpty()
+{
+    XmlUtil::load(m_doc, std::string(kEmptySheet), m_partName);
+}
 
-int Worksheet::number() const { return m_book->indexOf(this) + 1; }
+int Worksheet::number() const
+{
+    return m_book->indexOf(this) + 1;
+}
 
-void Worksheet::setName(const QString &name) { m_book->renameSheet(*this, name); }
+void Worksheet::setName(const QString &name)
+{
+    m_book->renameSheet(*this, name);
+}
 
 // ---------------------------------------------------------------- loading
 
@@ -288,8 +325,8 @@ void Worksheet::load(const std::string &xml, const QString &partName)
             const char *ref = c.attribute("r").value();
             column = *ref ? parseColumnOf(ref) : column + 1;
             if (column < 1 || column > CellAddress::kMaxColumn)
-                throw FileError(QStringLiteral("工作簿的组成部分 %1 已损坏（单元格 %2）")
-                                    .arg(partName, QString::fromUtf8(ref)));
+                throw FileError(
+                    QStringLiteral("工作簿的组成部分 %1 已损坏（单元格 %2）").arg(partName, QString::fromUtf8(ref)));
             if (row.cells.size() < size_t(column))
                 row.cells.resize(size_t(column));
             Cell &cell = row.cells[size_t(column - 1)];
@@ -717,7 +754,10 @@ void Worksheet::setCellValueText(Cell &cell, const QString &text)
     cell.ref = m_book->sharedStrings().add(text);
 }
 
-void Worksheet::setValue(int row, int column, const QString &text) { setCellValueText(cellForWrite(row, column), text); }
+void Worksheet::setValue(int row, int column, const QString &text)
+{
+    setCellValueText(cellForWrite(row, column), text);
+}
 
 void Worksheet::setValue(const QString &address, const QString &text)
 {
@@ -883,7 +923,10 @@ HorizontalAlignment Worksheet::horizontalAlignment(int row, int column) const
 
 // ---------------------------------------------------------------- layout
 
-void Worksheet::merge(const QString &range) { merge(CellRange::parse(range)); }
+void Worksheet::merge(const QString &range)
+{
+    merge(CellRange::parse(range));
+}
 
 void Worksheet::merge(const CellRange &range)
 {
@@ -1109,7 +1152,7 @@ void Worksheet::setPageSetup(const PageSetup &s)
         XmlUtil::ensureChild(root, "printOptions", kSheetOrder).append_attribute("horizontalCentered").set_value(1);
 
     pugi::xml_node margins = XmlUtil::ensureChild(root, "pageMargins", kSheetOrder);
-    const std::pair<const char *, double> values[] = {{"left", s.left}, {"right", s.right},   {"top", s.top},
+    const std::pair<const char *, double> values[] = {{"left", s.left},     {"right", s.right},   {"top", s.top},
                                                       {"bottom", s.bottom}, {"header", s.header}, {"footer", s.footer}};
     for (const auto &[name, v] : values) {
         margins.remove_attribute(name);

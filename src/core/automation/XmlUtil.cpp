@@ -14,13 +14,16 @@ struct StringWriter : pugi::xml_writer {
     void write(const void *data, size_t size) override { out.append(static_cast<const char *>(data), size); }
 };
 
-bool isHex(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
+bool isHex(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
 } // namespace
 
 void XmlUtil::load(pugi::xml_document &doc, const std::string &bytes, const QString &partName)
 {
-    const pugi::xml_parse_result r =
-        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    const pugi::xml_parse_result r = doc.load_buffer(
+        bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
     if (!r)
         throw FileError(QStringLiteral("工作簿的组成部分 %1 已损坏（%2，位置 %3）")
                             .arg(partName, QString::fromUtf8(r.description()))

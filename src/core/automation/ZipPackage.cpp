@@ -47,7 +47,8 @@ std::vector<ZipPackage::Part> ZipPackage::read(const QString &path)
     int code = 0;
     zip_t *za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!za)
-        throw FileError(QStringLiteral("无法打开工作簿文件“%1”：%2").arg(QDir::toNativeSeparators(path), reasonOf(code)));
+        throw FileError(
+            QStringLiteral("无法打开工作簿文件“%1”：%2").arg(QDir::toNativeSeparators(path), reasonOf(code)));
     std::vector<Part> parts;
     const zip_int64_t n = zip_get_num_entries(za, 0);
     for (zip_int64_t i = 0; i < n; ++i) {

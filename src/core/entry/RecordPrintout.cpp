@@ -37,11 +37,19 @@ QString RecordPrintout::openFailedMessage()
     return QStringLiteral("打开汇总模版文件时发生错误，可能是没有安装MS Office中的Excel");
 }
 
-QString RecordPrintout::mainWindowTemplate() { return AppPaths::inProgramDir(QStringLiteral("2009打印表.xltx")); }
+QString RecordPrintout::mainWindowTemplate()
+{
+    return AppPaths::inProgramDir(QStringLiteral("2009打印表.xltx"));
+}
 
-QString RecordPrintout::editorTemplate() { return AppPaths::inProgramDir(QStringLiteral("2008打印表.xltx")); }
+QString RecordPrintout::editorTemplate()
+{
+    return AppPaths::inProgramDir(QStringLiteral("2008打印表.xltx"));
+}
 
-RecordPrintout::RecordPrintout(db::Database &db, Interaction &ui) : m_db(db), m_ui(ui) {}
+RecordPrintout::RecordPrintout(db::Database &db, Interaction &ui) : m_db(db), m_ui(ui)
+{
+}
 
 std::unique_ptr<automation::Workbook> RecordPrintout::fill(const QString &templatePath, const QString &code,
                                                            bool activateFirstSheet)
@@ -75,7 +83,8 @@ std::unique_ptr<automation::Workbook> RecordPrintout::fill(const QString &templa
         // Rows of a negative page are never printed, whatever sheet they name.
         const db::ResultSet fields = db::ResultSet::run(
             m_db,
-            QStringLiteral("select FieldName, printplace from dt_fieldlist where printPageID=? and pageid>=0 order by ID"),
+            QStringLiteral(
+                "select FieldName, printplace from dt_fieldlist where printPageID=? and pageid>=0 order by ID"),
             {number});
         for (int f = 0; f < fields.rowCount(); ++f) {
             const QString column = fields.text(f, 0);
