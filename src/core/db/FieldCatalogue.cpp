@@ -34,6 +34,8 @@ FieldCatalogue FieldCatalogue::load(Database &db)
         f.printPageId = int(rs.intValue(r, cPrintPage));
         f.printPlace = rs.text(r, cPlace).trimmed();
         f.rule = rs.text(r, cRule).trimmed();
+        if (!cat.m_byName.contains(f.fieldName.toLower()))
+            cat.m_byName.insert(f.fieldName.toLower(), int(cat.m_fields.size()));
         cat.m_fields.push_back(std::move(f));
     }
     return cat;
@@ -41,11 +43,8 @@ FieldCatalogue FieldCatalogue::load(Database &db)
 
 const CatalogueField *FieldCatalogue::byFieldName(const QString &name) const
 {
-    for (const CatalogueField &f : m_fields) {
-        if (f.fieldName.compare(name, Qt::CaseInsensitive) == 0)
-            return &f;
-    }
-    return nullptr;
+    const auto it = m_byName.constFind(name.toLower());
+    return it == m_byName.constEnd() ? nullptr : &m_fields[std::size_t(*it)];
 }
 
 } // namespace tq::db

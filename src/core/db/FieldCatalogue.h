@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -39,6 +40,7 @@ public:
 
 private:
     std::vector<CatalogueField> m_fields;
+    QHash<QString, int> m_byName; // lower-case FieldName -> first row
 };
 
 } // namespace tq::db
