@@ -7,20 +7,60 @@
 
 namespace tq::db {
 
-struct ResultSet::Column {
-    enum Kind { Empty, Int, Real, Text, Mixed };
+namespace {
 
-    QString name;
-    Kind kind = Empty;
-    int width = 1; // bytes per whole number
-    std::vector<std::uint8_t> ints; // grown ahead; the first `intBytes` are in use
-    std::size_t intBytes = 0;
-    std::vector<double> reals;
-    std::vector<QString> texts;
-    std::vector<QVariant> mixed;
-    std::vector<bool> nulls;
-    std::size_t rows = 0;
+// One bit per cell: whether it is empty. Cheaper to grow than vector<bool>.
+class NullMask {
+public:
+    void push(bool isNull)
+    {
+        if ((m_size & 63) == 0)
+            m_words.push_back(0);
+        if (isNull)
+            m_words.back() |= std::uint64_t(1) << (m_size & 63);
+        ++m_size;
+    }
+    bool operator[](std::size_t i) const { return (m_words[i >> 6] >> (i & 63)) & 1; }
+    std::size_t memory() const { return m_words.capacity() * sizeof(std::uint64_t); }
 
+private:
+    std::vector<std::uint64_t> m_words;
+    std::size_t m_size = 0;
+};
+
+// Whole numbers in blocks of 4,096 cells, each block as narrow as its largest
+// value allows (1, 2, 4 or 8 bytes). Growing never copies what is stored, and
+// a wide value re-encodes one block only.
+class IntStore {
+public:
+    static constexpr std::size_t kBlock = 4096;
+
+    qint64 at(std::size_t i) const
+    {
+        const Block &b = m_blocks[i / kBlock];
+        return read(b.bytes.data() + (i % kBlock) * std::size_t(b.width), b.width);
+    }
+    void push(qint64 v)
+    {
+        if (m_blocks.empty() || m_blocks.back().n == kBlock) {
+            m_blocks.emplace_back();
+            m_blocks.back().bytes.resize(kBlock);
+        }
+        Block &b = m_blocks.back();
+        const int w = widthFor(v);
+        if (w > b.width)
+            widen(b, w);
+        write(b.bytes.data() + b.n * std::size_t(b.width), b.width, v);
+        ++b.n;
+    }
+    void clear() { m_blocks = {}; }
+    std::size_t memory() const
+    {
+        std::size_t n = m_blocks.capacity() * sizeof(Block);
+        for (const Block &b : m_blocks)
+            n += b.bytes.capacity();
+        return n;
+    }
     static int widthFor(qint64 v)
     {
         if (v >= INT8_MIN && v <= INT8_MAX)
@@ -32,10 +72,16 @@ struct ResultSet::Column {
         return 8;
     }
 
-    qint64 intAt(std::size_t i) const
+private:
+    struct Block {
+        int width = 1;
+        std::size_t n = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+
+    static qint64 read(const std::uint8_t *p, int w)
     {
-        const std::uint8_t *p = ints.data() + i * std::size_t(width);
-        switch (width) {
+        switch (w) {
         case 1: {
             std::int8_t v;
             std::memcpy(&v, p, 1);
@@ -58,15 +104,9 @@ struct ResultSet::Column {
         }
         }
     }
-
-    void putInt(qint64 v)
+    static void write(std::uint8_t *p, int w, qint64 v)
     {
-        const std::size_t at = intBytes;
-        if (at + 8 > ints.size())
-            ints.resize(std::max<std::size_t>(1024, ints.size() * 2));
-        intBytes += std::size_t(width);
-        std::uint8_t *p = ints.data() + at;
-        switch (width) {
+        switch (w) {
         case 1: {
             const auto x = std::int8_t(v);
             std::memcpy(p, &x, 1);
@@ -88,19 +128,34 @@ struct ResultSet::Column {
         }
         }
     }
-
-    void widen(int w)
+    static void widen(Block &b, int w)
     {
-        std::vector<qint64> values(rows);
-        for (std::size_t i = 0; i < rows; ++i)
-            values[i] = intAt(i);
-        ints.clear();
-        intBytes = 0;
-        width = w;
-        ints.resize(std::max<std::size_t>(1024, rows * std::size_t(w) * 2));
-        for (qint64 v : values)
-            putInt(v);
+        std::vector<std::uint8_t> wider(kBlock * std::size_t(w));
+        for (std::size_t i = 0; i < b.n; ++i)
+            write(wider.data() + i * std::size_t(w), w, read(b.bytes.data() + i * std::size_t(b.width), b.width));
+        b.bytes = std::move(wider);
+        b.width = w;
     }
+
+    std::vector<Block> m_blocks;
+};
+
+} // namespace
+
+struct ResultSet::Column {
+    enum Kind { Empty, Int, Real, Text, Mixed };
+
+    QString name;
+    Kind kind = Empty;
+    IntStore ints;
+    std::vector<double> reals;
+    std::vector<QString> texts;
+    std::vector<QVariant> mixed;
+    NullMask nulls;
+    std::size_t rows = 0;
+
+    qint64 intAt(std::size_t i) const { return ints.at(i); }
+    void putInt(qint64 v) { ints.push(v); }
 
     QVariant variantAt(std::size_t i) const
     {
@@ -127,8 +182,6 @@ struct ResultSet::Column {
         for (std::size_t i = 0; i < rows; ++i)
             all.push_back(variantAt(i));
         ints.clear();
-        ints.shrink_to_fit();
-        intBytes = 0;
         reals.clear();
         reals.shrink_to_fit();
         texts.clear();
@@ -176,7 +229,7 @@ struct ResultSet::Column {
         case Empty:
             break;
         }
-        nulls.push_back(true);
+        nulls.push(true);
         ++rows;
     }
 
@@ -185,9 +238,6 @@ struct ResultSet::Column {
         if (kind == Empty)
             becomeKind(Int);
         if (kind == Int) {
-            const int w = widthFor(v);
-            if (w > width)
-                widen(w);
             putInt(v);
         } else if (kind == Real) {
             reals.push_back(double(v));
@@ -196,7 +246,7 @@ struct ResultSet::Column {
                 toMixed();
             mixed.push_back(QVariant::fromValue<qint64>(v));
         }
-        nulls.push_back(false);
+        nulls.push(false);
         ++rows;
     }
 
@@ -209,8 +259,6 @@ struct ResultSet::Column {
             for (std::size_t i = 0; i < rows; ++i)
                 all[i] = double(intAt(i));
             ints.clear();
-            ints.shrink_to_fit();
-            intBytes = 0;
             reals = std::move(all);
             kind = Real;
         }
@@ -221,7 +269,7 @@ struct ResultSet::Column {
                 toMixed();
             mixed.push_back(v);
         }
-        nulls.push_back(false);
+        nulls.push(false);
         ++rows;
     }
 
@@ -236,7 +284,7 @@ struct ResultSet::Column {
                 toMixed();
             mixed.push_back(std::move(v));
         }
-        nulls.push_back(false);
+        nulls.push(false);
         ++rows;
     }
 
@@ -319,7 +367,7 @@ struct ResultSet::Column {
 
     std::size_t memory() const
     {
-        std::size_t n = ints.capacity() + reals.capacity() * sizeof(double) + nulls.capacity() / 8;
+        std::size_t n = ints.memory() + reals.capacity() * sizeof(double) + nulls.memory();
         n += texts.capacity() * sizeof(QString);
         for (const QString &s : texts)
             n += std::size_t(s.capacity()) * 2;
@@ -366,7 +414,13 @@ void ResultSet::load(Database &db)
             Column &col = *columns[std::size_t(c)];
             switch (sqlite3_column_type(h, c)) {
             case SQLITE_INTEGER:
-                col.appendInt(sqlite3_column_int64(h, c));
+                if (col.kind == Column::Int) { // the common case, kept short
+                    col.ints.push(sqlite3_column_int64(h, c));
+                    col.nulls.push(false);
+                    ++col.rows;
+                } else {
+                    col.appendInt(sqlite3_column_int64(h, c));
+                }
                 break;
             case SQLITE_FLOAT:
                 col.appendReal(sqlite3_column_double(h, c));
@@ -381,10 +435,6 @@ void ResultSet::load(Database &db)
             }
         }
         ++rows;
-    }
-    for (auto &col : columns) {
-        col->ints.resize(col->intBytes);
-        col->ints.shrink_to_fit();
     }
     m_columns = std::move(columns);
     m_index = std::move(index);
