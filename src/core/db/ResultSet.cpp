@@ -412,25 +412,27 @@ void ResultSet::load(Database &db)
     while (st.step()) {
         for (int c = 0; c < n; ++c) {
             Column &col = *columns[std::size_t(c)];
-            switch (sqlite3_column_type(h, c)) {
+            // One look-up of the cell, then cheap reads of its type and value.
+            sqlite3_value *v = sqlite3_column_value(h, c);
+            switch (sqlite3_value_type(v)) {
             case SQLITE_INTEGER:
                 if (col.kind == Column::Int) { // the common case, kept short
-                    col.ints.push(sqlite3_column_int64(h, c));
+                    col.ints.push(sqlite3_value_int64(v));
                     col.nulls.push(false);
                     ++col.rows;
                 } else {
-                    col.appendInt(sqlite3_column_int64(h, c));
+                    col.appendInt(sqlite3_value_int64(v));
                 }
                 break;
             case SQLITE_FLOAT:
-                col.appendReal(sqlite3_column_double(h, c));
+                col.appendReal(sqlite3_value_double(v));
                 break;
             case SQLITE_NULL:
                 col.appendNull();
                 break;
             default: {
-                const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(h, c));
-                col.appendText(QString::fromUtf8(p, sqlite3_column_bytes(h, c)));
+                const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
+                col.appendText(QString::fromUtf8(p, sqlite3_value_bytes(v)));
             }
             }
         }

@@ -34,12 +34,12 @@ void RuleValueReader::read(const db::Statement &source, RuleValues &out) const
 {
     sqlite3_stmt *h = source.handle();
     for (int f = 0; f < rulefield::Count; ++f) {
-        const int c = m_columns[std::size_t(f)];
+        sqlite3_value *v = sqlite3_column_value(h, m_columns[std::size_t(f)]);
         // NULL reads as 0; a stray real value is rounded like a box would round it.
-        if (sqlite3_column_type(h, c) == SQLITE_FLOAT)
-            out.v[std::size_t(f)] = qRound64(sqlite3_column_double(h, c));
+        if (sqlite3_value_type(v) == SQLITE_FLOAT)
+            out.v[std::size_t(f)] = qRound64(sqlite3_value_double(v));
         else
-            out.v[std::size_t(f)] = sqlite3_column_int64(h, c);
+            out.v[std::size_t(f)] = sqlite3_value_int64(v);
     }
 }
 
