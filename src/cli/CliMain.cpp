@@ -33,9 +33,7 @@ void usage(QTextStream &out)
            "  check [--db FILE] [--all | --range LO HI | --codes C1,C2,...] [--report-folder DIR]\n"
            "                         check the records against the consistency rules and mark them;\n"
            "                         the last line is the result file; exit 0 clean, 1 failures, 2 error\n"
-           "  print CODE --out FILE.xlsx [--db FILE]\n"
-           "                         write the annual-report form of one record to a workbook\n"
-           "  help                   this text\n";
+        << printUsage() << "  help                   this text\n";
 }
 
 // Takes "--db FILE" out of the arguments; empty means the default database.
