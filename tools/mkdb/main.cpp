@@ -8,6 +8,8 @@
 #include "db/Database.h"
 #include "db/DefaultDataBuilder.h"
 
+#include "../common/ToolArgs.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -56,17 +58,9 @@ void copyFile(const QString &from, const QString &to)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addOption({QStringLiteral("data"), QStringLiteral("Folder of the text sources."), QStringLiteral("dir")});
-    parser.addOption({QStringLiteral("out"), QStringLiteral("Folder of the program."), QStringLiteral("dir")});
-    parser.process(app);
-    const QString dataDir = parser.value(QStringLiteral("data"));
-    const QString outDir = parser.value(QStringLiteral("out"));
-    if (dataDir.isEmpty() || outDir.isEmpty()) {
-        err() << "usage: tq_mkdb --data DIR --out DIR\n";
+    QString dataDir, outDir;
+    if (!tq::tools::dataAndOutDirs(app, "tq_mkdb", dataDir, outDir))
         return 2;
-    }
     try {
         QDir().mkpath(outDir);
         const QDir out(outDir);

@@ -13,6 +13,8 @@
 #include "common/Csv.h"
 #include "common/Error.h"
 
+#include "../common/ToolArgs.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -468,18 +470,10 @@ void writePrintForm(const QString &dataDir, const QString &outPath, const QStrin
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addOption({QStringLiteral("data"), QStringLiteral("Folder of the text sources."), QStringLiteral("dir")});
-    parser.addOption({QStringLiteral("out"), QStringLiteral("Folder of the program."), QStringLiteral("dir")});
-    parser.process(app);
-    const QString dataDir = parser.value(QStringLiteral("data"));
-    const QString outDir = parser.value(QStringLiteral("out"));
-    QTextStream err(stderr);
-    if (dataDir.isEmpty() || outDir.isEmpty()) {
-        err << "usage: tq_mktemplates --data DIR --out DIR\n";
+    QString dataDir, outDir;
+    if (!tq::tools::dataAndOutDirs(app, "tq_mktemplates", dataDir, outDir))
         return 2;
-    }
+    QTextStream err(stderr);
     try {
         QDir().mkpath(outDir);
         const QDir out(outDir);
