@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/Session.h"
 #include "app/Settings.h"
+#include "common/Error.h"
 #include "common/Interaction.h"
 
 #include <QFileInfo>
@@ -56,7 +57,7 @@ bool DatabaseCommands::editLabel()
     try {
         m_session.setLabel(*answer);
     } catch (const db::DbError &e) {
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
         return false;
     }
     return true;

@@ -21,4 +21,11 @@ public:
     using Error::Error;
 };
 
+// The one message of a failed command: "运行中发生错误：" + the error's text +
+// ",请与软件发行者联系。".
+inline QString generalErrorMessage(const QString &text)
+{
+    return QStringLiteral("运行中发生错误：") + text + QStringLiteral(",请与软件发行者联系。");
+}
+
 } // namespace tq

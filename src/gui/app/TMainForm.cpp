@@ -330,7 +330,7 @@ void TMainForm::buildRecordList()
         m_records = db::ResultSet::run(m_session.db(), QStringLiteral("SELECT *  from view_data order by c901 asc"));
     } catch (const db::DbError &e) {
         m_records.close();
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
     }
     setListShown(m_listShown);
 }
@@ -390,7 +390,7 @@ void TMainForm::requeryAndReturn()
     try {
         m_records.requery(m_session.db());
     } catch (const db::DbError &e) {
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
     }
     if (m_listShown)
         m_model->reload();
@@ -485,7 +485,7 @@ void TMainForm::actAboutExecute()
         try {
             DatabaseCommands(m_session, m_ui).markAllPassed();
         } catch (const db::DbError &e) {
-            m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+            m_ui.message(generalErrorMessage(e.text()));
         }
         requeryAndReturn();
     });
@@ -525,7 +525,7 @@ void TMainForm::actCheckSelectedExecute()
     } catch (const FileError &e) {
         m_ui.message(e.text());
     } catch (const Error &e) {
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
     }
     // The states just written belong in the list too.
     requeryAndReturn();
@@ -577,7 +577,7 @@ void TMainForm::printRecord(const QString &templatePath, qint64 code, bool activ
         entry::RecordPrintout(m_session.db(), m_ui).show(templatePath, QString::number(code), activateFirstSheet);
     } catch (const Error &e) {
         m_ui.progress().finish();
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
     }
 }
 

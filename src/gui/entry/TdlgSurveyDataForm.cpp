@@ -477,7 +477,7 @@ void TdlgSurveyDataForm::FormShow()
     try {
         m_levelCodes = entry::loadLevelCodes(m_session.db());
     } catch (const Error &e) {
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
     }
     LoadRecord();
     m_tbPrint->setEnabled(!m_isAdding);
@@ -495,7 +495,7 @@ void TdlgSurveyDataForm::LoadRecord()
         try {
             row = entry::SurveyRecordStore(m_session.db()).load(code);
         } catch (const Error &e) {
-            m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+            m_ui.message(generalErrorMessage(e.text()));
         }
     }
     if (m_isAdding || !row) {
@@ -767,7 +767,7 @@ bool TdlgSurveyDataForm::checkCover()
     try {
         return entry::CoverValidation(m_session.db(), m_ui, *this).CheckCover();
     } catch (const Error &e) {
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
         return false;
     }
 }

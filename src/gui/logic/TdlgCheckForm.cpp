@@ -191,7 +191,7 @@ void TdlgCheckForm::tbCheckClick()
     } catch (const FileError &e) {
         m_ui.message(e.text());
     } catch (const Error &e) {
-        m_ui.message(QStringLiteral("运行中发生错误：") + e.text() + QStringLiteral(",请与软件发行者联系。"));
+        m_ui.message(generalErrorMessage(e.text()));
     }
     if (m_changeState->isChecked() && m_hooks.refreshList) {
         try {
