@@ -195,12 +195,12 @@ TNumberEdit *TdlgSurveyDataForm::addNumberBox(const QString &name, QWidget *pare
     b->setObjectName(name);
     b->setFixedWidth(140);
     m_numbers.insert(name.toLower(), b);
-    wireBox(b, name);
+    wireBox(b);
     connect(b, &QLineEdit::textChanged, this, [this, name] {
         ContentChange();
         for (const Gate &g : kGates)
             if (name == QLatin1String(g.gate))
-                gateChanged(name);
+                gateChanged();
     });
     return b;
 }
@@ -213,16 +213,12 @@ TKvValidEdit *TdlgSurveyDataForm::addTextBox(const QString &name, int maxChars, 
     b->setCheckType(TKvValidEdit::tcForbid);
     b->setForbidChars(kForbidden);
     m_texts.insert(name.toLower(), b);
-    wireBox(b, name);
+    wireBox(b);
     connect(b, &QLineEdit::textChanged, this, &TdlgSurveyDataForm::ContentChange);
     return b;
 }
 
-void TdlgSurveyDataForm::wireBox(QWidget *box, const QString &name)
-{
-    box->installEventFilter(this);
-    Q_UNUSED(name)
-}
+void TdlgSurveyDataForm::wireBox(QWidget *box) { box->installEventFilter(this); }
 
 QWidget *TdlgSurveyDataForm::buildCover()
 {
@@ -626,11 +622,10 @@ void TdlgSurveyDataForm::ContentChange()
 
 bool TdlgSurveyDataForm::isDirty() const { return m_tbHold->isEnabled() && m_tbSave->isEnabled(); }
 
-void TdlgSurveyDataForm::gateChanged(const QString &gate)
+void TdlgSurveyDataForm::gateChanged()
 {
     ContentChange();
     refreshEnabled();
-    Q_UNUSED(gate)
 }
 
 // A box is open when the record's level takes it and its gate question, if

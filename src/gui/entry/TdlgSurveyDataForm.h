@@ -142,9 +142,9 @@ private:
     void buildTablePages();
     TNumberEdit *addNumberBox(const QString &name, QWidget *parent);
     TKvValidEdit *addTextBox(const QString &name, int maxChars, QWidget *parent);
-    void wireBox(QWidget *box, const QString &name);
+    void wireBox(QWidget *box);
     void ContentChange();
-    void gateChanged(const QString &gate);
+    void gateChanged();
     void refreshEnabled();
     void LoadNotes(int page);
     bool save(bool fromClosePrompt);
