@@ -18,6 +18,8 @@
 #include "common/Interaction.h"
 #include "db/Database.h"
 #include "db/DefaultDataBuilder.h"
+#include "app/RecordList.h"
+#include "db/ResultSet.h"
 #include "logic/BatchCheck.h"
 
 #include <QApplication>
@@ -120,12 +122,12 @@ int benchList(int n)
     w.recordGrid()->repaint();
     settle();
     const qint64 open = t.elapsed();
-    out << "list open (query + first screen) over " << w.records().rowCount() << " records: " << open << " ms\n";
-    out << "  result set cells: " << w.records().memoryUsage() / (1024 * 1024) << " MiB\n";
+    out << "list open (query + first screen) over " << w.recordList().rowCount() << " records: " << open << " ms\n";
+    out << "  result set cells: " << w.recordList().memoryUsage() / (1024 * 1024) << " MiB\n";
 
     t.restart();
     w.recordGrid()->scrollToBottom();
-    w.recordGrid()->selectRow(w.records().rowCount() - 1);
+    w.recordGrid()->selectRow(w.recordList().rowCount() - 1);
     w.recordGrid()->repaint();
     settle();
     out << "scroll to the end: " << t.elapsed() << " ms\n";
@@ -216,10 +218,14 @@ int benchEditor()
     Preferences prefs;
     Session session;
     session.openDatabase(path);
-    db::ResultSet list = db::ResultSet::run(session.db(), QStringLiteral("SELECT *  from view_data order by c901 asc"));
-    list.locate(QStringLiteral("c904"), 3); // a county union: most boxes open
+    RecordList list(ListQuery(QStringLiteral("SELECT c901, c904 from view_data order by c901 asc")));
+    list.open(session.db());
+    // a county union: most boxes open
+    for (int r = 0; r < list.rowCount(); ++r)
+        if (list.intValue(r, 1) == 3 && list.setCurrentRow(r))
+            break;
     gui::TdlgSurveyDataForm form(session, settings, ui, prefs);
-    form.setRecordList(&list, {});
+    form.setRecordList(list, {});
     form.setAdding(false);
     QElapsedTimer t;
     t.start();

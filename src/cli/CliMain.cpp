@@ -5,6 +5,7 @@
 #include "app/AppPaths.h"
 #include "app/Settings.h"
 #include "common/Error.h"
+#include "app/RecordSelection.h"
 #include "logic/BatchCheck.h"
 #include "app/Session.h"
 #include "app/VersionInfo.h"
@@ -80,21 +81,21 @@ int check(QStringList args, QTextStream &out, QTextStream &err)
     if (!takeDb(args, dbPath, err))
         return 2;
     QString folder;
-    QString sql = QStringLiteral("select * from dt_data");
+    RecordSelection selection = RecordSelection::all();
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
         if (a == QLatin1String("--all")) {
-            sql = QStringLiteral("select * from dt_data");
+            selection = RecordSelection::all();
         } else if (a == QLatin1String("--range") && args.size() >= 2) {
             bool okLow = false, okHigh = false;
             const qint64 low = args.takeFirst().toLongLong(&okLow);
             const qint64 high = args.takeFirst().toLongLong(&okHigh);
-            const auto range = logic::CheckRange::resolve(okLow ? low : 0, okHigh ? high : 0);
+            const auto range = CodeRange::resolve(okLow ? low : 0, okHigh ? high : 0);
             if (!range) {
                 err << "请输入逻辑检查的范围\n";
                 return 2;
             }
-            sql = QStringLiteral("select * from dt_data where c901>=%1 and c901<=%2").arg(range->low).arg(range->high);
+            selection = RecordSelection::range(*range);
         } else if (a == QLatin1String("--codes") && !args.isEmpty()) {
             QList<qint64> codes;
             for (const QString &part : args.takeFirst().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -110,7 +111,7 @@ int check(QStringList args, QTextStream &out, QTextStream &err)
                 err << "tallowmere check: --codes needs at least one code\n";
                 return 2;
             }
-            sql = logic::BatchCheck::statementForCodes(codes);
+            selection = RecordSelection::codes(codes);
         } else if (a == QLatin1String("--report-folder") && !args.isEmpty()) {
             folder = args.takeFirst();
         } else {
@@ -131,7 +132,7 @@ int check(QStringList args, QTextStream &out, QTextStream &err)
             return 2;
         }
         logic::BatchCheck run(session, folder, ui);
-        const auto outcome = run.RunBatchCheck(sql, {}, true);
+        const auto outcome = run.RunBatchCheck(selection, true);
         out << "checked " << outcome.checked << " records, " << outcome.failedRecords << " with errors, "
             << outcome.failures << " errors\n";
         out << QDir::toNativeSeparators(outcome.resultFile) << "\n";

@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 #include "db/Database.h"
+#include "app/RecordList.h"
 #include "db/ResultSet.h"
 
 #include <QFile>
@@ -7,6 +8,9 @@
 #include <QtTest>
 
 using namespace tq::db;
+using tq::ListQuery;
+using tq::RecordList;
+using tq::SortKey;
 
 class TestDatabase : public QObject {
     Q_OBJECT
@@ -176,45 +180,55 @@ private slots:
                                           {2, QStringLiteral("戊"), 99999999999999LL}};
         for (const QVariantList &r : rows)
             db.exec(QStringLiteral("INSERT INTO r VALUES (?,?,?)"), r);
-        ResultSet rs = ResultSet::run(db, QStringLiteral("SELECT * from r order by c901 asc"));
+        RecordList rs(ListQuery(QStringLiteral("SELECT * from r order by c901 asc")));
+        rs.open(db);
+        const int name = rs.columnIndex(QStringLiteral("name"));
         QCOMPARE(rs.rowCount(), 5);
-        QCOMPARE(rs.row(), 0);
-        QCOMPARE(rs.intValue(QStringLiteral("C901")), 1);
-        QVERIFY(rs.isNull(rs.columnIndex(QStringLiteral("n"))));
+        QCOMPARE(rs.currentRow(), 0);
+        QCOMPARE(rs.intValue(rs.currentRow(), rs.columnIndex(QStringLiteral("C901"))), 1);
+        QVERIFY(rs.isNull(rs.currentRow(), rs.columnIndex(QStringLiteral("n"))));
         QCOMPARE(rs.intValue(1, 2), 99999999999999LL); // a wide value among narrow ones
 
-        QVERIFY(rs.locate(QStringLiteral("c901"), 3));
-        QCOMPARE(rs.text(QStringLiteral("name")), QStringLiteral("丙"));
-        rs.sort(QStringLiteral("n DESC"));
-        QCOMPARE(rs.text(QStringLiteral("name")), QStringLiteral("丙")); // same record stays current
+        QVERIFY(rs.setCurrentCode(3));
+        QCOMPARE(rs.text(rs.currentRow(), name), QStringLiteral("丙"));
+        rs.sort({QStringLiteral("n"), Qt::DescendingOrder});
+        QCOMPARE(rs.text(rs.currentRow(), name), QStringLiteral("丙")); // same record stays current
         QStringList order;
         for (int r = 0; r < rs.rowCount(); ++r)
             order << rs.text(r, 0);
         QCOMPARE(order, QStringList({"2", "5", "3", "4", "1"})); // ties keep their order, empty last
-        rs.sort(QStringLiteral("n ASC"));
+        rs.sort({QStringLiteral("n"), Qt::AscendingOrder});
         QCOMPARE(rs.text(0, 0), QStringLiteral("1")); // empty first when ascending
-        QVERIFY(!rs.locate(QStringLiteral("c901"), 42));
-        QVERIFY_THROWS_EXCEPTION(DbError, rs.sort(QStringLiteral("nosuch ASC")));
+        QVERIFY(!rs.setCurrentCode(42));
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.sort({QStringLiteral("nosuch"), Qt::AscendingOrder}));
 
         // a new row arrives; the current record stays current and the sort holds
-        QVERIFY(rs.locate(QStringLiteral("c901"), 4));
+        QVERIFY(rs.setCurrentCode(4));
         db.exec(QStringLiteral("INSERT INTO r VALUES (6, '己', 1)"));
         rs.requery(db);
         QCOMPARE(rs.rowCount(), 6);
-        QCOMPARE(rs.intValue(QStringLiteral("c901")), 4);
-        QCOMPARE(rs.sortText(), QStringLiteral("n ASC"));
+        QCOMPARE(rs.currentCode().value_or(-1), qint64(4));
+        QVERIFY(rs.sortKey() == (SortKey{QStringLiteral("n"), Qt::AscendingOrder}));
         QCOMPARE(rs.text(1, 0), QStringLiteral("6"));
 
         // the current record is deleted: the position is kept
-        const int at = rs.row();
+        const int at = rs.currentRow();
         db.exec(QStringLiteral("DELETE FROM r WHERE c901 = 4"));
         rs.requery(db);
         QCOMPARE(rs.rowCount(), 5);
-        QCOMPARE(rs.row(), at);
+        QCOMPARE(rs.currentRow(), at);
         db.exec(QStringLiteral("DELETE FROM r"));
         rs.requery(db);
-        QCOMPARE(rs.row(), -1);
+        QCOMPARE(rs.currentRow(), -1);
         QVERIFY(rs.isEmpty());
+
+        // a copy walks on its own: the original keeps its record
+        db.exec(QStringLiteral("INSERT INTO r VALUES (1, '甲', 1), (2, '乙', 2)"));
+        rs.requery(db);
+        RecordList walker = rs;
+        QVERIFY(walker.last());
+        QCOMPARE(walker.currentCode().value_or(-1), qint64(2));
+        QCOMPARE(rs.currentCode().value_or(-1), qint64(1));
     }
 
     void resultSetToleratesMixedColumns()
@@ -228,8 +242,8 @@ private slots:
         QCOMPARE(rs.text(1, 0), QStringLiteral("2.5"));
         QCOMPARE(rs.text(2, 0), QStringLiteral("文本"));
         QVERIFY(rs.isNull(3, 0));
-        rs.sort(QStringLiteral("v DESC"));
-        QCOMPARE(rs.text(0, 0), QStringLiteral("文本"));
+        const std::vector<int> order = rs.sortedOrder(0, Qt::DescendingOrder, rs.naturalOrder());
+        QCOMPARE(rs.text(order[0], 0), QStringLiteral("文本"));
     }
 };
 

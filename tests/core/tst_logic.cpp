@@ -4,6 +4,8 @@
 #include "common/Error.h"
 #include "common/Gbk.h"
 #include "db/Database.h"
+#include "app/RecordSelection.h"
+#include "common/ProgressScope.h"
 #include "logic/BatchCheck.h"
 #include "logic/ExplanationRenderer.h"
 #include "logic/RuleCatalogue.h"
@@ -36,16 +38,17 @@ Values validRecord(Values extra = {})
     return v;
 }
 
-class ObserverStub : public CheckObserver {
+class ObserverStub : public Progress {
 public:
-    void StartProgress(int total, int done) override
+    void start(int total, int done) override
     {
         this->total = total;
         steps = done;
     }
-    void StepProgress() override { ++steps; }
-    bool paused() const override { return false; }
-    bool stopRequested() const override { return stopAfter >= 0 && steps >= stopAfter; }
+    void advance() override { ++steps; }
+    void setCaption(const QString &) override {}
+    void finish() override {}
+    bool stopRequested() const { return stopAfter >= 0 && steps >= stopAfter; }
     int total = -1, steps = 0, stopAfter = -1;
 };
 
@@ -271,7 +274,7 @@ private slots:
         QFETCH(qint64, from);
         QFETCH(qint64, to);
         QFETCH(bool, raised);
-        const auto r = CheckRange::resolve(low, high);
+        const auto r = CodeRange::resolve(low, high);
         QCOMPARE(r.has_value(), accepted);
         if (r) {
             QCOMPARE(r->low, from);
@@ -284,11 +287,11 @@ private slots:
     {
         for (int c = 1; c <= 10; ++c)
             insert(c, QStringLiteral("单位%1").arg(c), Values{{"c904", 5}}, 0); // each fails rule 3
-        test::ScriptedInteraction ui;
+        test::ScriptedInteraction scripted;
         ObserverStub observer;
         observer.stopAfter = 4;
+        InteractionWithProgress ui(scripted, observer, [&] { return observer.stopRequested(); });
         BatchCheck check(*m_session, m_dir.path(), ui);
-        check.setObserver(&observer);
         const auto outcome = check.RunBatchCheck(QStringLiteral("select * from dt_data"), {}, true);
         QCOMPARE(outcome.kind, BatchCheck::Outcome::Stopped);
         QCOMPARE(observer.total, 10);
@@ -297,8 +300,8 @@ private slots:
         QVERIFY(!bytes.contains(QByteArray(49, '=')));
         QCOMPARE(bytes.count("的数据有错误"), 0); // GBK bytes are not UTF-8 ones
         QCOMPARE(Gbk::decode(bytes).count(QStringLiteral("的数据有错误")), 4);
-        QVERIFY(ui.messages.isEmpty());
-        QVERIFY(ui.viewed.isEmpty());
+        QVERIFY(scripted.messages.isEmpty());
+        QVERIFY(scripted.viewed.isEmpty());
         QCOMPARE(m_session->db().scalar(QStringLiteral("SELECT count(*) FROM dt_data WHERE RecordState=2")).toInt(), 4);
         QCOMPARE(m_session->db().scalar(QStringLiteral("SELECT count(*) FROM dt_data WHERE RecordState=0")).toInt(), 6);
     }
@@ -322,10 +325,34 @@ private slots:
         QCOMPARE(stateOf(1), 0);
     }
 
+    // The selection's statements keep their meaning with every code bound.
     void selectionStatementsListTheCodes()
     {
-        QCOMPARE(BatchCheck::statementForCodes({7}), QStringLiteral("select * from dt_data where c901=7"));
-        QCOMPARE(BatchCheck::statementForCodes({3, 1, 2}), QStringLiteral("select * from dt_data where c901 in (3,1,2)"));
+        const RecordSelection one = RecordSelection::codes({7});
+        QCOMPARE(one.select(), QStringLiteral("select * from dt_data where c901=?"));
+        QCOMPARE(one.params(), QVariantList{7});
+        const RecordSelection three = RecordSelection::codes({3, 1, 2});
+        for (int c : {1, 2, 3, 4})
+            insert(c, QStringLiteral("单位%1").arg(c), validRecord());
+        const auto codesOf = [&](const RecordSelection &sel) {
+            db::Statement st = m_session->db().prepare(sel.select(QStringLiteral("dt_data"), QStringLiteral("c901")) +
+                                                       QStringLiteral(" order by c901"));
+            st.bindAll(sel.params());
+            QList<qint64> got;
+            while (st.step())
+                got << st.intValue(0);
+            return got;
+        };
+        QCOMPARE(codesOf(three), (QList<qint64>{1, 2, 3}));
+        QCOMPARE(codesOf(RecordSelection::range(2, 4)), (QList<qint64>{2, 3, 4}));
+        QCOMPARE(codesOf(RecordSelection::all()), (QList<qint64>{1, 2, 3, 4}));
+        QVERIFY(RecordSelection::codes({}).isEmpty());
+        // a whole national list is still one bound value
+        QList<qint64> many;
+        for (int c = 1; c <= 40000; ++c)
+            many << c;
+        QCOMPARE(RecordSelection::codes(many).params().size(), 1);
+        QCOMPARE(codesOf(RecordSelection::codes(many)).size(), 4);
     }
 };
 

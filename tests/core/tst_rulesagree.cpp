@@ -29,7 +29,8 @@ public:
             return Kind::Missing;
         return m_textColumns.contains(c) ? Kind::Other : Kind::Numeric;
     }
-    qint64 boxValue(const QString &name) const override { return m_rows.intValue(m_rows.columnIndex(name)); }
+    qint64 boxValue(const QString &name) const override { return m_rows.intValue(row, m_rows.columnIndex(name)); }
+    int row = 0; // the record on screen
 
 private:
     const db::ResultSet &m_rows;
@@ -102,12 +103,12 @@ private slots:
         QStringList disagreements;
         int withFindings = 0;
         for (int r = 0; r < rows.rowCount(); ++r) {
-            rows.setRow(r);
+            boxes.row = r;
             pageRules.CheckAllPages();
 
             RuleValues values;
             for (int f = 0; f < rulefield::Count; ++f)
-                values[f] = rows.intValue(fieldColumns[std::size_t(f)]);
+                values[f] = rows.intValue(r, fieldColumns[std::size_t(f)]);
             QStringList batch;
             const bool clean =
                 RuleCatalogue::CheckRecordRules(values, renderer, [&](const QString &rule, const QString &explanation) {
@@ -122,7 +123,7 @@ private slots:
                 ++withFindings;
             if (screen != batch && disagreements.size() < 10)
                 disagreements << QStringLiteral("c901 %1: on screen [%2], batch [%3]")
-                                     .arg(rows.intValue(QStringLiteral("c901")))
+                                     .arg(rows.intValue(r, QStringLiteral("c901")))
                                      .arg(screen.join(QStringLiteral("; ")), batch.join(QStringLiteral("; ")));
         }
         QVERIFY2(disagreements.isEmpty(), qPrintable(disagreements.join(QLatin1Char('\n'))));

@@ -94,26 +94,25 @@ private slots:
         QStringList survey;
         int lastSequence = -1;
         for (int r = 0; r < rs.rowCount(); ++r) {
-            rs.setRow(r);
-            const QString name = rs.text(QStringLiteral("FieldName"));
-            const int seq = int(rs.intValue(QStringLiteral("sequence")));
+            const QString name = rs.text(r, QStringLiteral("FieldName"));
+            const int seq = int(rs.intValue(r, QStringLiteral("sequence")));
             QVERIFY2(seq > lastSequence, qPrintable(name));
             lastSequence = seq;
-            QVERIFY2(!rs.text(QStringLiteral("Hint")).trimmed().isEmpty(), qPrintable(name));
-            QVERIFY2(rs.intValue(QStringLiteral("FieldWidth")) >= 40, qPrintable(name));
-            QVERIFY2(dataColumns.contains(rs.text(QStringLiteral("ShowName")), Qt::CaseInsensitive),
+            QVERIFY2(!rs.text(r, QStringLiteral("Hint")).trimmed().isEmpty(), qPrintable(name));
+            QVERIFY2(rs.intValue(r, QStringLiteral("FieldWidth")) >= 40, qPrintable(name));
+            QVERIFY2(dataColumns.contains(rs.text(r, QStringLiteral("ShowName")), Qt::CaseInsensitive),
                      qPrintable(name));
-            const int page = int(rs.intValue(QStringLiteral("PageID")));
+            const int page = int(rs.intValue(r, QStringLiteral("PageID")));
             if (page < 1) {
-                QVERIFY2(seq <= 6 && rs.intValue(QStringLiteral("ID")) <= 7, qPrintable(name));
+                QVERIFY2(seq <= 6 && rs.intValue(r, QStringLiteral("ID")) <= 7, qPrintable(name));
                 continue;
             }
             survey << name;
-            QVERIFY2(rs.intValue(QStringLiteral("ID")) > 7, qPrintable(name));
+            QVERIFY2(rs.intValue(r, QStringLiteral("ID")) > 7, qPrintable(name));
             QVERIFY2(seq >= 7 && seq <= 999, qPrintable(name));
             QCOMPARE(page, pageOf(name));
-            QCOMPARE(int(rs.intValue(QStringLiteral("QueryType"))), yesNo.contains(name) ? 3 : 0);
-            const QString rule = rs.text(QStringLiteral("Rule"));
+            QCOMPARE(int(rs.intValue(r, QStringLiteral("QueryType"))), yesNo.contains(name) ? 3 : 0);
+            const QString rule = rs.text(r, QStringLiteral("Rule"));
             static const QRegularExpression ruleForm(QStringLiteral("^(|in \\[[0-9]+(,[0-9]+)*\\]|(>=|<=|<>|>|<|=)-?[0-9]+)$"));
             QVERIFY2(ruleForm.match(rule).hasMatch(), qPrintable(name + QLatin1Char(' ') + rule));
         }
@@ -140,8 +139,8 @@ private slots:
                   {g});
         ResultSet items = ResultSet::run(m_db, QStringLiteral("select * from view_group_item where groupid=?"), {g});
         QCOMPARE(items.rowCount(), 1);
-        QCOMPARE(items.text(QStringLiteral("LowValue")), QStringLiteral(">=100"));
-        QCOMPARE(items.text(QStringLiteral("HighValue")), QStringLiteral("<200"));
+        QCOMPARE(items.text(0, QStringLiteral("LowValue")), QStringLiteral(">=100"));
+        QCOMPARE(items.text(0, QStringLiteral("HighValue")), QStringLiteral("<200"));
         m_db.exec(QStringLiteral("update view_group_item set Title='二级', HighSymbol='<=', HighBoundary=300"));
         QCOMPARE(m_db.scalar(QStringLiteral("SELECT HighValue FROM view_group_item")).toString(),
                  QStringLiteral("<=300"));
@@ -153,8 +152,8 @@ private slots:
         m_db.exec(QStringLiteral("INSERT INTO dt_data (c901, c903, c904) VALUES (1, 130102, 3), (2, 999999, 0)"));
         ResultSet list = ResultSet::run(m_db, QStringLiteral("SELECT *  from view_data order by c901 asc"));
         QCOMPARE(list.rowCount(), 2);
-        QCOMPARE(list.text(QStringLiteral("CityName")), QStringLiteral("河北省石家庄市长安区"));
-        QCOMPARE(list.text(QStringLiteral("LevelName")), QStringLiteral("县（市、区、旗）总工会"));
+        QCOMPARE(list.text(0, QStringLiteral("CityName")), QStringLiteral("河北省石家庄市长安区"));
+        QCOMPARE(list.text(0, QStringLiteral("LevelName")), QStringLiteral("县（市、区、旗）总工会"));
         m_db.exec(QStringLiteral("DELETE FROM dt_data"));
 
         QVERIFY(m_db.scalar(QStringLiteral("SELECT count(*) FROM view_datasearch")).toInt() == 187);
@@ -172,7 +171,7 @@ private slots:
         QVERIFY(m_db.scalar(QStringLiteral("SELECT count(*) FROM CT_CityName")).toInt() > 3000);
         ResultSet levels = ResultSet::run(m_db, QStringLiteral("SELECT * FROM CT_LevelCode ORDER BY Sequence"));
         QCOMPARE(levels.rowCount(), 11);
-        QCOMPARE(levels.intValue(QStringLiteral("ID")), 0);
+        QCOMPARE(levels.intValue(0, QStringLiteral("ID")), 0);
         QCOMPARE(m_db.scalar(QStringLiteral("SELECT count(*) FROM ct_sheetName WHERE CodeID >= 0")).toInt(), 12);
     }
 
@@ -184,13 +183,12 @@ private slots:
         QCOMPARE(rules.rowCount(), 123);
         static const QRegularExpression nameRe(QStringLiteral("[A-Za-z][0-9]{3}"));
         for (int r = 0; r < rules.rowCount(); ++r) {
-            rules.setRow(r);
-            const int page = int(rules.intValue(QStringLiteral("page_id")));
+            const int page = int(rules.intValue(r, QStringLiteral("page_id")));
             QVERIFY(page >= 1 && page <= 13);
-            const QString expr = rules.text(QStringLiteral("expression"));
+            const QString expr = rules.text(r, QStringLiteral("expression"));
             for (auto it = nameRe.globalMatch(expr); it.hasNext();)
                 QVERIFY2(pageOf(it.next().captured().toLower()) <= page, qPrintable(expr));
-            QCOMPARE(pageOf(rules.text(QStringLiteral("focus"))), page);
+            QCOMPARE(pageOf(rules.text(r, QStringLiteral("focus"))), page);
             QString zeros = expr;
             zeros.replace(nameRe, QStringLiteral("0"));
             const QVariant rt = m_db.scalar(QStringLiteral("select ") + zeros + QStringLiteral(" as rt"));

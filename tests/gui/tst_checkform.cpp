@@ -19,11 +19,12 @@ class TestCheckForm : public QObject {
     test::ScriptedInteraction m_ui;
     int m_refreshes = 0;
 
-    std::unique_ptr<gui::TdlgCheckForm> dialog(QString selection = {})
+    std::unique_ptr<gui::TdlgCheckForm> dialog(QList<qint64> selection = {})
     {
         return std::make_unique<gui::TdlgCheckForm>(
             *m_session, m_ui, m_dir.path(),
-            gui::TdlgCheckForm::Hooks{[selection] { return selection; }, [this] { ++m_refreshes; }});
+            gui::TdlgCheckForm::Hooks{[selection] { return RecordSelection::codes(selection); },
+                                      [this] { ++m_refreshes; }});
     }
     QString states()
     {
@@ -93,7 +94,7 @@ private slots:
         QCOMPARE(m_refreshes, 1);
 
         m_session->db().exec(QStringLiteral("UPDATE dt_data SET RecordState = 0, z001 = 0, z006 = 0 WHERE c901 = 2"));
-        auto sel = dialog(QStringLiteral("select * from dt_data where c901 in (2,3)"));
+        auto sel = dialog({2, 3});
         sel->tbCheckClick();
         QCOMPARE(states(), QStringLiteral("1:1 2:2 3:1 50:1 60:1"));
         QCOMPARE(m_ui.viewed.size(), 1);

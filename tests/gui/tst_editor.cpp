@@ -3,7 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/Session.h"
 #include "db/FieldCatalogue.h"
-#include "db/ResultSet.h"
+#include "app/RecordList.h"
 #include "entry/TButtonBox.h"
 #include "entry/TKvValidEdit.h"
 #include "entry/TNumberEdit.h"
@@ -28,18 +28,19 @@ class TestEditor : public QObject {
     std::unique_ptr<Settings> m_settings;
     test::ScriptedInteraction m_ui;
     Preferences m_prefs;
-    db::ResultSet m_list;
+    RecordList m_list;
     db::FieldCatalogue m_catalogue;
 
     std::unique_ptr<TdlgSurveyDataForm> editor(bool adding)
     {
-        m_list = db::ResultSet::run(m_session->db(), QStringLiteral("SELECT *  from view_data order by c901 asc"));
+        m_list.setQuery(ListQuery(QStringLiteral("SELECT *  from view_data order by c901 asc")));
+        m_list.open(m_session->db());
         auto f = std::make_unique<TdlgSurveyDataForm>(*m_session, *m_settings, m_ui, m_prefs);
         f->setCatalogue(&m_catalogue);
-        f->setRecordList(&m_list, [this] { m_list.requery(m_session->db()); });
+        f->setRecordList(m_list, [this] { m_list.requery(m_session->db()); });
         f->setAdding(adding);
         if (!adding && m_list.rowCount() > 0)
-            f->setPrintCode(m_list.intValue(QStringLiteral("c901")));
+            f->setPrintCode(*m_list.currentCode());
         f->FormShow();
         f->show();
         return f;

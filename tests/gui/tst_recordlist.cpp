@@ -21,6 +21,9 @@
 
 using namespace tq;
 
+// Commands are found by their object names, as a user finds them by caption.
+static QAction *act(const QWidget &w, const QString &name) { return w.findChild<QAction *>(name); }
+
 class TestRecordList : public QObject {
     Q_OBJECT
 
@@ -73,8 +76,8 @@ private slots:
         auto w = window();
         const QStringList needRows{"actModify", "actDelete", "actLocate", "actSearch", "actPrint"};
         for (const QString &a : needRows)
-            QVERIFY2(!w->action(a)->isEnabled(), qPrintable(a));
-        QVERIFY(w->action(QStringLiteral("actAddNew"))->isEnabled());
+            QVERIFY2(!act(*w, a)->isEnabled(), qPrintable(a));
+        QVERIFY(act(*w, QStringLiteral("actAddNew"))->isEnabled());
         QTest::keyClick(w.get(), Qt::Key_L, Qt::ControlModifier);
         QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(m_ui.messages.isEmpty()); // nothing ran
@@ -82,13 +85,13 @@ private slots:
         addRecords({3, 1, 2});
         w->requeryAndReturn();
         for (const QString &a : needRows)
-            QVERIFY2(w->action(a)->isEnabled(), qPrintable(a));
+            QVERIFY2(act(*w, a)->isEnabled(), qPrintable(a));
         QCOMPARE(w->recordModel()->rowCount(), 3);
-        QCOMPARE(w->records().intValue(QStringLiteral("c901")), 1);
+        QCOMPARE(w->recordList().currentCode().value_or(-1), qint64(1));
         // the keys start their commands (the commands themselves are tested elsewhere)
         QStringList ran;
         for (const char *name : {"actAddNew", "actModify", "actDelete", "actLocate"}) {
-            QAction *a = w->action(QString::fromLatin1(name));
+            QAction *a = act(*w, QString::fromLatin1(name));
             a->disconnect();
             connect(a, &QAction::triggered, this, [&ran, name] { ran << QString::fromLatin1(name); });
         }
@@ -163,15 +166,15 @@ private slots:
     {
         addRecords({10, 20, 30, 40});
         auto w = window();
-        QVERIFY(w->records().locate(QStringLiteral("c901"), 30));
+        QVERIFY(w->recordList().setCurrentCode(30));
         addRecords({15, 25});
         w->requeryAndReturn();
-        QCOMPARE(w->records().intValue(QStringLiteral("c901")), 30);
+        QCOMPARE(w->recordList().currentCode().value_or(-1), qint64(30));
         QCOMPARE(w->recordGrid()->currentIndex().row(), 4);
         m_session->db().exec(QStringLiteral("DELETE FROM dt_data WHERE c901 IN (30, 40)"));
         w->requeryAndReturn();
-        QCOMPARE(w->records().rowCount(), 4);
-        QCOMPARE(w->records().row(), 3); // the position holds as far as it can
+        QCOMPARE(w->recordList().rowCount(), 4);
+        QCOMPARE(w->recordList().currentRow(), 3); // the position holds as far as it can
         QCOMPARE(w->recordGrid()->currentIndex().row(), 3);
         // the selection gives the codes for a check of the selected rows
         w->recordGrid()->selectAll();
@@ -184,13 +187,13 @@ private slots:
         {
             auto w = window();
             QVERIFY(w->isListShown());
-            QVERIFY(w->action(QStringLiteral("actRecordGrid"))->isEnabled());
+            QVERIFY(act(*w, QStringLiteral("actRecordGrid"))->isEnabled());
             auto *toggle = w->findChild<QToolButton *>(QStringLiteral("btnToggleList"));
             QTest::mouseClick(toggle, Qt::LeftButton);
             QVERIFY(!w->isListShown());
             QVERIFY(w->findChild<QLabel *>(QStringLiteral("lblHiddenHint"))->isVisible());
-            QVERIFY(!w->action(QStringLiteral("actRecordGrid"))->isEnabled());
-            QVERIFY(w->action(QStringLiteral("actModify"))->isEnabled()); // the query is still open
+            QVERIFY(!act(*w, QStringLiteral("actRecordGrid"))->isEnabled());
+            QVERIFY(act(*w, QStringLiteral("actModify"))->isEnabled()); // the query is still open
             QCOMPARE(w->recordModel()->rowCount(), 0);
             QCOMPARE(m_settings->readInteger(Settings::MainKey, QStringLiteral("ShowGrid"), 1), 0);
         }
@@ -221,7 +224,7 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 2);
         turn(120);
         QCOMPARE(grid->currentIndex().row(), 1);
-        QCOMPARE(w->records().intValue(QStringLiteral("c901")), 2);
+        QCOMPARE(w->recordList().currentCode().value_or(-1), qint64(2));
         qApp->removeEventFilter(&filter);
     }
 

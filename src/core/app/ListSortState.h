@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 namespace tq {
 
@@ -21,14 +22,13 @@ public:
         m_column = column;
         m_state = state;
     }
-    // The sort text for a click on `column`, whose field is `field`; the state
-    // moves on.
-    QString click(int column, const QString &field)
+    // The direction for a click on `column`; the state moves on.
+    Qt::SortOrder click(int column)
     {
         const bool descending = m_state == 1;
         m_state = descending ? 2 : 1;
         m_column = column;
-        return field + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        return descending ? Qt::DescendingOrder : Qt::AscendingOrder;
     }
     int state() const { return m_state; }
     int sortedColumn() const { return m_column; }

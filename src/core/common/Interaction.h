@@ -5,7 +5,9 @@
 
 namespace tq {
 
-// Progress of a long operation: a bar with a total and the parts done.
+// Progress of a long operation: a bar with a total and the parts done. A
+// window that offers a pause button answers pauseRequested(); stopping is
+// asked of the Interaction.
 class Progress {
 public:
     virtual ~Progress() = default;
@@ -13,6 +15,7 @@ public:
     virtual void advance() = 0;
     virtual void setCaption(const QString &caption) = 0;
     virtual void finish() = 0;
+    virtual bool pauseRequested() const { return false; }
 };
 
 // Everything core routines need from the person at the screen: messages,

@@ -190,28 +190,9 @@ struct ResultSet::Column {
         kind = Mixed;
     }
 
-    void becomeKind(Kind k)
-    {
-        // Rows read so far were all empty: give them storage of the new kind.
-        kind = k;
-        for (std::size_t i = 0; i < rows; ++i) {
-            switch (k) {
-            case Int:
-                putInt(0);
-                break;
-            case Real:
-                reals.push_back(0);
-                break;
-            case Text:
-                texts.emplace_back();
-                break;
-            default:
-                mixed.emplace_back();
-            }
-        }
-    }
-
-    void appendNull()
+    // An empty slot in the storage of the column's kind (its null bit says
+    // that it is empty).
+    void pushPlaceholder()
     {
         switch (kind) {
         case Int:
@@ -229,6 +210,19 @@ struct ResultSet::Column {
         case Empty:
             break;
         }
+    }
+
+    void becomeKind(Kind k)
+    {
+        // Rows read so far were all empty: give them storage of the new kind.
+        kind = k;
+        for (std::size_t i = 0; i < rows; ++i)
+            pushPlaceholder();
+    }
+
+    void appendNull()
+    {
+        pushPlaceholder();
         nulls.push(true);
         ++rows;
     }
@@ -384,16 +378,14 @@ ResultSet::~ResultSet() = default;
 ResultSet ResultSet::run(Database &db, const QString &sql, const QVariantList &params)
 {
     ResultSet rs;
-    rs.m_sql = sql;
-    rs.m_params = params;
-    rs.load(db);
+    rs.load(db, sql, params);
     return rs;
 }
 
-void ResultSet::load(Database &db)
+void ResultSet::load(Database &db, const QString &sql, const QVariantList &params)
 {
-    Statement st = db.prepare(m_sql);
-    st.bindAll(m_params);
+    Statement st = db.prepare(sql);
+    st.bindAll(params);
     std::vector<std::unique_ptr<Column>> columns;
     QHash<QString, int> index;
     const int n = st.columnCount();
@@ -440,20 +432,7 @@ void ResultSet::load(Database &db)
     }
     m_columns = std::move(columns);
     m_index = std::move(index);
-    m_order.resize(rows);
-    for (std::size_t i = 0; i < rows; ++i)
-        m_order[i] = int(i);
-    m_row = rows ? 0 : -1;
-    m_open = true;
-}
-
-void ResultSet::close()
-{
-    m_columns.clear();
-    m_index.clear();
-    m_order.clear();
-    m_row = -1;
-    m_open = false;
+    m_rows = rows;
 }
 
 QString ResultSet::columnName(int column) const
@@ -473,116 +452,57 @@ int ResultSet::requireColumn(const QString &name) const
     return c;
 }
 
-bool ResultSet::setRow(int row)
-{
-    if (row < 0 || row >= rowCount())
-        return false;
-    m_row = row;
-    return true;
-}
-
-bool ResultSet::next() { return setRow(m_row + 1); }
-bool ResultSet::prev() { return setRow(m_row - 1); }
-
 bool ResultSet::isNull(int row, int column) const
 {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
-        return true;
-    return m_columns[std::size_t(column)]->nulls[std::size_t(physical(row))];
+    return !valid(row, column) || m_columns[std::size_t(column)]->nulls[std::size_t(row)];
 }
 
 qint64 ResultSet::intValue(int row, int column) const
 {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
-        return 0;
-    return m_columns[std::size_t(column)]->intValue(std::size_t(physical(row)));
+    return valid(row, column) ? m_columns[std::size_t(column)]->intValue(std::size_t(row)) : 0;
 }
 
 QString ResultSet::text(int row, int column) const
 {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
-        return {};
-    return m_columns[std::size_t(column)]->textValue(std::size_t(physical(row)));
+    return valid(row, column) ? m_columns[std::size_t(column)]->textValue(std::size_t(row)) : QString();
 }
 
 QVariant ResultSet::value(int row, int column) const
 {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
-        return {};
-    return m_columns[std::size_t(column)]->variantAt(std::size_t(physical(row)));
+    return valid(row, column) ? m_columns[std::size_t(column)]->variantAt(std::size_t(row)) : QVariant();
 }
 
-void ResultSet::sort(const QString &sortText)
+int ResultSet::compare(int column, int rowA, int rowB) const
 {
-    QString field = sortText.trimmed();
-    bool descending = false;
-    if (field.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {
-        descending = true;
-        field.chop(5);
-    } else if (field.endsWith(QLatin1String(" ASC"), Qt::CaseInsensitive)) {
-        field.chop(4);
-    }
-    field = field.trimmed();
-    const int c = requireColumn(field);
-    const Column &col = *m_columns[std::size_t(c)];
-    const int current = m_row >= 0 ? physical(m_row) : -1;
-    // Ascending with ties kept in their previous order; descending is the
-    // exact reverse comparison, also stable.
-    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+    if (!valid(rowA, column) || !valid(rowB, column))
+        return 0;
+    return m_columns[std::size_t(column)]->compare(std::size_t(rowA), std::size_t(rowB));
+}
+
+std::vector<int> ResultSet::sortedOrder(int column, Qt::SortOrder direction, std::vector<int> order) const
+{
+    if (column < 0 || column >= columnCount())
+        throw DbError(QStringLiteral("查询结果中没有第 %1 列").arg(column + 1));
+    const Column &col = *m_columns[std::size_t(column)];
+    const bool descending = direction == Qt::DescendingOrder;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         const int r = col.compare(std::size_t(a), std::size_t(b));
         return descending ? r > 0 : r < 0;
     });
-    m_sortText = field + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
-    if (current >= 0) {
-        const auto it = std::find(m_order.begin(), m_order.end(), current);
-        m_row = int(it - m_order.begin());
-    }
+    return order;
 }
 
-bool ResultSet::locate(const QString &column, const QVariant &key)
+std::vector<int> ResultSet::naturalOrder() const
 {
-    const int c = requireColumn(column);
-    const Column &col = *m_columns[std::size_t(c)];
-    const bool numeric = key.typeId() != QMetaType::QString;
-    const qint64 keyInt = key.toLongLong();
-    const QString keyText = key.toString();
-    for (int r = 0; r < rowCount(); ++r) {
-        const auto i = std::size_t(physical(r));
-        if (col.nulls[i])
-            continue;
-        bool hit;
-        if (numeric && col.kind == Column::Int)
-            hit = col.intAt(i) == keyInt;
-        else
-            hit = col.textValue(i).compare(keyText, Qt::CaseInsensitive) == 0;
-        if (hit) {
-            m_row = r;
-            return true;
-        }
-    }
-    return false;
-}
-
-void ResultSet::requery(Database &db, const QString &keyColumn)
-{
-    const int oldRow = m_row;
-    QVariant key;
-    if (m_row >= 0 && columnIndex(keyColumn) >= 0)
-        key = value(keyColumn);
-    const QString sortText = m_sortText;
-    close();
-    load(db);
-    if (!sortText.isEmpty() && columnIndex(sortText.section(QLatin1Char(' '), 0, 0)) >= 0)
-        sort(sortText);
-    if (key.isValid() && columnIndex(keyColumn) >= 0 && locate(keyColumn, key))
-        return;
-    if (rowCount() > 0)
-        m_row = std::clamp(oldRow, 0, rowCount() - 1);
+    std::vector<int> order(m_rows);
+    for (std::size_t i = 0; i < m_rows; ++i)
+        order[i] = int(i);
+    return order;
 }
 
 std::size_t ResultSet::memoryUsage() const
 {
-    std::size_t n = m_order.capacity() * sizeof(int);
+    std::size_t n = 0;
     for (const auto &c : m_columns)
         n += c->memory();
     return n;

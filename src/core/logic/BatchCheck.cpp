@@ -1,5 +1,6 @@
 #include "logic/BatchCheck.h"
 
+#include "app/RecordSelection.h"
 #include "app/Session.h"
 #include "common/Error.h"
 #include "common/Gbk.h"
@@ -66,20 +67,6 @@ private:
 
 } // namespace
 
-std::optional<CheckRange> CheckRange::resolve(qint64 low, qint64 high)
-{
-    if (low == 0 || high == 0)
-        return std::nullopt;
-    CheckRange r;
-    r.low = low < 1 ? 1 : low;
-    r.high = high;
-    if (r.high < r.low) {
-        r.high = r.low;
-        r.highRaised = true;
-    }
-    return r;
-}
-
 BatchCheck::BatchCheck(Session &session, QString reportFolder, Interaction &ui)
     : m_session(session), m_folder(std::move(reportFolder)), m_ui(ui)
 {
@@ -96,16 +83,9 @@ QString BatchCheck::resultFilePath() const
     return QDir(m_folder).filePath(QStringLiteral("2009基层以上-") + label + QStringLiteral("-逻辑检查结果.txt"));
 }
 
-QString BatchCheck::statementForCodes(const QList<qint64> &codes)
+BatchCheck::Outcome BatchCheck::RunBatchCheck(const RecordSelection &selection, bool markPassed)
 {
-    if (codes.size() == 1)
-        return QStringLiteral("select * from dt_data where c901=%1").arg(codes.first());
-    QStringList parts;
-    parts.reserve(codes.size());
-    for (qint64 c : codes)
-        parts << QString::number(c);
-    return QStringLiteral("select * from dt_data where c901 in (") + parts.join(QLatin1Char(',')) +
-           QLatin1Char(')');
+    return RunBatchCheck(selection.select(QStringLiteral("dt_data")), selection.params(), markPassed);
 }
 
 BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariantList &params, bool markPassed)
@@ -139,10 +119,11 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
     ExplanationRenderer renderer(db, m_session.fieldHints(), &m_ui);
     db::Statement post = db.prepare(QStringLiteral("update dt_data set RecordState=? where c901=?"));
 
-    if (m_observer)
-        m_observer->StartProgress(int(total), 0);
+    Progress &progress = m_ui.progress();
+    progress.start(int(total), 0);
 
     int unposted = 0;
+    bool stopped = false;
     const auto commitStates = [&] {
         if (db.inTransaction())
             db.commit();
@@ -158,10 +139,12 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
         sinceEvents.start();
         bool haveRow = source.step();
         while (haveRow) {
-            if (m_observer && m_observer->paused()) {
+            if (progress.pauseRequested()) {
                 m_ui.processEvents();
-                if (m_observer->stopRequested())
+                if (m_ui.stopRequested()) {
+                    stopped = true;
                     break;
+                }
                 QThread::msleep(10);
                 continue;
             }
@@ -201,18 +184,19 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
                 ++outcome.failedRecords;
             ++outcome.checked;
             haveRow = source.step();
-            if (m_observer)
-                m_observer->StepProgress();
+            progress.advance();
             // Let the window breathe (pause, stop, repaint) a few times a second.
             if (sinceEvents.elapsed() >= 20 || !haveRow) {
                 m_ui.processEvents();
                 sinceEvents.restart();
             }
-            if (m_observer && m_observer->stopRequested())
+            if (m_ui.stopRequested()) {
+                stopped = true;
                 break;
+            }
         }
         commitStates();
-        if (m_observer && m_observer->stopRequested()) {
+        if (stopped) {
             file.flush();
             outcome.kind = Outcome::Stopped;
             return outcome;

@@ -1,6 +1,6 @@
 #include "app/RecordListModel.h"
 
-#include "db/ResultSet.h"
+#include "app/RecordList.h"
 
 #include <QBrush>
 #include <QColor>
@@ -38,10 +38,10 @@ void RecordListModel::setColumns(std::vector<Column> columns)
     endResetModel();
 }
 
-void RecordListModel::attach(db::ResultSet *rs)
+void RecordListModel::attach(RecordList *list)
 {
     beginResetModel();
-    m_rs = rs;
+    m_list = list;
     bindColumns();
     endResetModel();
 }
@@ -56,19 +56,19 @@ void RecordListModel::reload()
 void RecordListModel::bindColumns()
 {
     for (Column &c : m_columns)
-        c.resultColumn = m_rs ? m_rs->columnIndex(c.field) : -1;
+        c.resultColumn = m_list ? m_list->columnIndex(c.field) : -1;
 }
 
 void RecordListModel::sortByColumn(int column)
 {
-    if (!m_rs || !m_rs->isOpen() || column < 0 || column >= columnCount())
+    if (!m_list || !m_list->isOpen() || column < 0 || column >= columnCount())
         return;
     const int previous = m_sort.sortedColumn();
-    const QString text = m_sort.click(column, m_columns[std::size_t(column)].field);
+    const Qt::SortOrder order = m_sort.click(column);
     if (m_columns[std::size_t(column)].resultColumn < 0)
         return;
     emit layoutAboutToBeChanged();
-    m_rs->sort(text);
+    m_list->sort({m_columns[std::size_t(column)].field, order});
     emit layoutChanged();
     emit headerDataChanged(Qt::Horizontal, column, column);
     if (previous >= 0 && previous != column)
@@ -77,7 +77,7 @@ void RecordListModel::sortByColumn(int column)
 
 int RecordListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() || !m_rs ? 0 : m_rs->rowCount();
+    return parent.isValid() || !m_list ? 0 : m_list->rowCount();
 }
 
 int RecordListModel::columnCount(const QModelIndex &parent) const
@@ -87,12 +87,12 @@ int RecordListModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecordListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || !m_rs)
+    if (!index.isValid() || !m_list)
         return {};
     const Column &c = m_columns[std::size_t(index.column())];
     switch (role) {
     case Qt::DisplayRole:
-        return c.resultColumn >= 0 ? m_rs->text(index.row(), c.resultColumn) : QString();
+        return c.resultColumn >= 0 ? m_list->text(index.row(), c.resultColumn) : QString();
     case Qt::TextAlignmentRole:
         return int((c.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     case Qt::BackgroundRole:

@@ -6,13 +6,13 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-namespace tq::db {
-class ResultSet;
+namespace tq {
+class RecordList;
 }
 
 namespace tq::gui {
 
-// Shows a record query through the columns of the field catalogue: one column
+// Shows a record list through the columns of the field catalogue: one column
 // per catalogue row (title Hint, width FieldWidth, hidden unless Visible).
 // Rows are painted in the two alternating colours of the record lists.
 class RecordListModel : public QAbstractTableModel {
@@ -29,17 +29,19 @@ public:
 
     explicit RecordListModel(QObject *parent = nullptr);
 
-    // Columns from the catalogue; `rs` may be null (a list detached from its query).
+    // Columns from the catalogue; columns the list has not read stay empty.
     void setColumns(const db::FieldCatalogue &catalogue);
     void setColumns(std::vector<Column> columns);
-    void attach(db::ResultSet *rs);
-    db::ResultSet *resultSet() const { return m_rs; }
+    // The list shown; null detaches the view from it.
+    void attach(RecordList *list);
+    RecordList *recordList() const { return m_list; }
     // The query has been re-run or re-sorted: rows are read again.
     void reload();
 
     const std::vector<Column> &columns() const { return m_columns; }
     ListSortState &sortState() { return m_sort; }
-    // A click on a column title: sorts the query and renews the titles.
+    // A click on a column title: sorts the list and renews the titles.
+    // Raises db::DbError when the list cannot sort by that column.
     void sortByColumn(int column);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -55,7 +57,7 @@ private:
     void bindColumns();
 
     std::vector<Column> m_columns;
-    db::ResultSet *m_rs = nullptr;
+    RecordList *m_list = nullptr;
     ListSortState m_sort;
 };
 

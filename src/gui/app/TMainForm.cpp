@@ -1,21 +1,21 @@
 #include "app/TMainForm.h"
 
+#include "app/AppPaths.h"
+#include "app/CommandRunner.h"
 #include "app/DatabaseCommands.h"
 #include "app/InputMethods.h"
 #include "app/RecordListModel.h"
 #include "app/Session.h"
 #include "app/TdlgAboutForm.h"
 #include "app/TdlgOptionSetupForm.h"
-#include "app/AppPaths.h"
-#include "common/Error.h"
-#include "logic/BatchCheck.h"
-#include "logic/TdlgCheckForm.h"
+#include "common/Interaction.h"
+#include "common/ProgressScope.h"
 #include "entry/RecordPrintout.h"
 #include "entry/TdlgSurveyDataForm.h"
-#include "common/Interaction.h"
+#include "logic/BatchCheck.h"
+#include "logic/TdlgCheckForm.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDate>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,50 +37,28 @@
 
 namespace tq::gui {
 
-namespace {
+using Cmd = TMainForm::Cmd;
 
-struct Command {
+struct TMainForm::CommandInfo {
+    Cmd cmd;
     const char *name;
     const char16_t *caption;
     QStyle::StandardPixmap icon;
+    void (TMainForm::*execute)(); // null: not built yet, a placeholder says so
 };
 
-// Every command of the window, in the order of the command table.
-const Command kCommands[] = {
-    {"actAddNew", u"添加新记录", QStyle::SP_FileIcon},
-    {"actModify", u"修改选中的记录", QStyle::SP_FileDialogDetailedView},
-    {"actDelete", u"删除记录", QStyle::SP_TrashIcon},
-    {"actFastImport", u"数据导入", QStyle::SP_ArrowDown},
-    {"actMultiImport", u"数据批量导入", QStyle::SP_FileDialogNewFolder},
-    {"actImport", u"逐条导入", QStyle::SP_ArrowDown},
-    {"actExport", u"数据上报", QStyle::SP_ArrowUp},
-    {"actBackup", u"数据备份", QStyle::SP_DriveFDIcon},
-    {"actCompress", u"压缩数据库文件", QStyle::SP_DriveHDIcon},
-    {"actOpenDB", u"打开其它数据库", QStyle::SP_DialogOpenButton},
-    {"actOpenDefault", u"打开默认数据库", QStyle::SP_DirHomeIcon},
-    {"actLabel", u"修改数据库标识", QStyle::SP_FileDialogInfoView},
-    {"actAbout", u"关于", QStyle::StandardPixmap(-1)},
-    {"actOptions", u"参数设置", QStyle::SP_ComputerIcon},
-    {"actCheck", u"检查数据的逻辑", QStyle::SP_DialogApplyButton},
-    {"actCheckSelected", u"检查选中数据的逻辑", QStyle::SP_DialogYesButton},
-    {"actSum", u"数据汇总", QStyle::SP_FileDialogListView},
-    {"actGroup", u"数据分组", QStyle::SP_DirIcon},
-    {"actGroupImport", u"数据分组导入", QStyle::SP_ArrowDown},
-    {"actGroupExport", u"数据分组导出", QStyle::SP_ArrowUp},
-    {"actConditionSearch", u"指标查询", QStyle::SP_FileDialogContentsView},
-    {"actLocate", u"按条件查找定位数据", QStyle::SP_ArrowRight},
-    {"actSearch", u"按编号范围查找数据", QStyle::SP_FileDialogContentsView},
-    {"actRecordGrid", u"自定义列表显示", QStyle::SP_FileDialogDetailedView},
-    {"actSaveList", u"导出数据列表", QStyle::SP_DialogSaveButton},
-    {"actPrint", u"打印选中记录的年报表", QStyle::SP_FileIcon},
-};
+namespace {
 
-const char *const kDataGroup[] = {"actAddNew", "actModify", "actDelete", "actCheck", "actConditionSearch",
-                                  "actSum",    "actGroup",  "actSaveList", "actImport", "actPrint"};
-const char *const kReportGroup[] = {"actFastImport", "actMultiImport", "actExport",
-                                    "actBackup",     "actGroupImport", "actGroupExport"};
-const char *const kToolGroup[] = {"actOpenDB", "actOpenDefault", "actLabel", "actCompress", "actOptions",
-                                  "actRecordGrid"};
+constexpr auto kNoIcon = QStyle::StandardPixmap(-1);
+
+const Cmd kDataGroup[] = {Cmd::AddNew, Cmd::Modify,   Cmd::Delete,   Cmd::Check,  Cmd::ConditionSearch,
+                          Cmd::Sum,    Cmd::Group,    Cmd::SaveList, Cmd::Import, Cmd::Print};
+const Cmd kReportGroup[] = {Cmd::FastImport, Cmd::MultiImport, Cmd::Export,
+                            Cmd::Backup,     Cmd::GroupImport, Cmd::GroupExport};
+const Cmd kToolGroup[] = {Cmd::OpenDB, Cmd::OpenDefault, Cmd::Label, Cmd::Compress, Cmd::Options, Cmd::RecordGrid};
+
+// Commands that need at least one row in the list.
+const Cmd kNeedRows[] = {Cmd::Modify, Cmd::Delete, Cmd::Locate, Cmd::Search, Cmd::Print};
 
 // What lies under the record list: a quiet picture with the survey's name.
 class Backdrop : public QWidget {
@@ -106,6 +84,39 @@ protected:
 
 } // namespace
 
+// The command table, in the order of the enumeration.
+static const TMainForm::CommandInfo kCommands[TMainForm::kCommandCount] = {
+    {Cmd::AddNew, "actAddNew", u"添加新记录", QStyle::SP_FileIcon, &TMainForm::actAddNewExecute},
+    {Cmd::Modify, "actModify", u"修改选中的记录", QStyle::SP_FileDialogDetailedView, &TMainForm::actModifyExecute},
+    {Cmd::Delete, "actDelete", u"删除记录", QStyle::SP_TrashIcon, nullptr},
+    {Cmd::FastImport, "actFastImport", u"数据导入", QStyle::SP_ArrowDown, nullptr},
+    {Cmd::MultiImport, "actMultiImport", u"数据批量导入", QStyle::SP_FileDialogNewFolder, nullptr},
+    {Cmd::Import, "actImport", u"逐条导入", QStyle::SP_ArrowDown, nullptr},
+    {Cmd::Export, "actExport", u"数据上报", QStyle::SP_ArrowUp, nullptr},
+    {Cmd::Backup, "actBackup", u"数据备份", QStyle::SP_DriveFDIcon, nullptr},
+    {Cmd::Compress, "actCompress", u"压缩数据库文件", QStyle::SP_DriveHDIcon, nullptr},
+    {Cmd::OpenDB, "actOpenDB", u"打开其它数据库", QStyle::SP_DialogOpenButton, &TMainForm::actOpenDBExecute},
+    {Cmd::OpenDefault, "actOpenDefault", u"打开默认数据库", QStyle::SP_DirHomeIcon,
+     &TMainForm::actOpenDefaultExecute},
+    {Cmd::Label, "actLabel", u"修改数据库标识", QStyle::SP_FileDialogInfoView, &TMainForm::actLabelExecute},
+    {Cmd::About, "actAbout", u"关于", kNoIcon, &TMainForm::actAboutExecute},
+    {Cmd::Options, "actOptions", u"参数设置", QStyle::SP_ComputerIcon, &TMainForm::actOptionsExecute},
+    {Cmd::Check, "actCheck", u"检查数据的逻辑", QStyle::SP_DialogApplyButton, &TMainForm::actCheckExecute},
+    {Cmd::CheckSelected, "actCheckSelected", u"检查选中数据的逻辑", QStyle::SP_DialogYesButton,
+     &TMainForm::actCheckSelectedExecute},
+    {Cmd::Sum, "actSum", u"数据汇总", QStyle::SP_FileDialogListView, nullptr},
+    {Cmd::Group, "actGroup", u"数据分组", QStyle::SP_DirIcon, nullptr},
+    {Cmd::GroupImport, "actGroupImport", u"数据分组导入", QStyle::SP_ArrowDown, nullptr},
+    {Cmd::GroupExport, "actGroupExport", u"数据分组导出", QStyle::SP_ArrowUp, nullptr},
+    {Cmd::ConditionSearch, "actConditionSearch", u"指标查询", QStyle::SP_FileDialogContentsView, nullptr},
+    {Cmd::Locate, "actLocate", u"按条件查找定位数据", QStyle::SP_ArrowRight, nullptr},
+    {Cmd::Search, "actSearch", u"按编号范围查找数据", QStyle::SP_FileDialogContentsView, nullptr},
+    {Cmd::RecordGrid, "actRecordGrid", u"自定义列表显示", QStyle::SP_FileDialogDetailedView, nullptr},
+    {Cmd::SaveList, "actSaveList", u"导出数据列表", QStyle::SP_DialogSaveButton, nullptr},
+    {Cmd::Print, "actPrint", u"打印选中记录的年报表", QStyle::SP_FileIcon, &TMainForm::actPrintExecute},
+    {Cmd::Exit, "actExit", u"退出", kNoIcon, nullptr},
+};
+
 TMainForm::TMainForm(Session &session, Settings &settings, Interaction &ui, Preferences &prefs, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_settings(settings), m_ui(ui), m_prefs(prefs),
       m_version(VersionInfo::current())
@@ -118,7 +129,7 @@ TMainForm::TMainForm(Session &session, Settings &settings, Interaction &ui, Pref
     createStatusBar();
 
     connect(&m_session, &Session::labelChanged, this, [this] { setWindowTitle(m_session.windowTitle()); });
-    connect(&m_session, &Session::databaseOpened, this, &TMainForm::databaseOpened);
+    connect(&m_session, &Session::databaseOpened, this, &TMainForm::buildRecordList);
     setWindowTitle(m_session.windowTitle());
     m_listShown = m_settings.readInteger(Settings::MainKey, QStringLiteral("ShowGrid"), 1) == 1;
     buildRecordList();
@@ -126,86 +137,73 @@ TMainForm::TMainForm(Session &session, Settings &settings, Interaction &ui, Pref
 
 TMainForm::~TMainForm() = default;
 
-QAction *TMainForm::addCommand(const QString &name, const QString &caption)
-{
-    auto *a = new QAction(caption, this);
-    a->setObjectName(name);
-    m_actions.insert(name, a);
-    return a;
-}
-
 void TMainForm::placeholder(const QString &caption)
 {
     m_ui.message(QStringLiteral("“%1”功能尚在开发中，本版本暂不能使用。").arg(caption));
 }
 
+void TMainForm::run(const std::function<void()> &work, bool changesRecords)
+{
+    runCommand(m_ui, work);
+    if (changesRecords)
+        requeryAndReturn();
+}
+
 void TMainForm::createActions()
 {
-    for (const Command &c : kCommands) {
+    for (const CommandInfo &c : kCommands) {
         const QString caption = QString::fromUtf16(c.caption);
-        QAction *a = addCommand(QString::fromLatin1(c.name), caption);
-        if (c.icon >= 0)
+        auto *a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(c.name));
+        if (c.icon != kNoIcon)
             a->setIcon(style()->standardIcon(c.icon));
-        connect(a, &QAction::triggered, this, [this, caption] { placeholder(caption); });
+        if (c.execute)
+            connect(a, &QAction::triggered, this, c.execute);
+        else if (c.cmd != Cmd::Exit)
+            connect(a, &QAction::triggered, this, [this, caption] { placeholder(caption); });
+        m_actions[std::size_t(c.cmd)] = a;
     }
-    const auto wire = [this](const char *name, void (TMainForm::*slot)()) {
-        QAction *a = m_actions.value(QString::fromLatin1(name));
-        a->disconnect(this);
-        connect(a, &QAction::triggered, this, slot);
-    };
-    wire("actOpenDB", &TMainForm::actOpenDBExecute);
-    wire("actOpenDefault", &TMainForm::actOpenDefaultExecute);
-    wire("actLabel", &TMainForm::actLabelExecute);
-    wire("actAbout", &TMainForm::actAboutExecute);
-    wire("actOptions", &TMainForm::actOptionsExecute);
-    wire("actCheck", &TMainForm::actCheckExecute);
-    wire("actAddNew", &TMainForm::actAddNewExecute);
-    wire("actModify", &TMainForm::actModifyExecute);
-    wire("actPrint", &TMainForm::actPrintExecute);
-    wire("actCheckSelected", &TMainForm::actCheckSelectedExecute);
+    connect(action(Cmd::Exit), &QAction::triggered, this, &QWidget::close);
 
-    for (const char *hidden : {"actImport", "actGroupImport", "actGroupExport"})
-        m_actions.value(QString::fromLatin1(hidden))->setVisible(false);
-    m_actions.value(QStringLiteral("actLocate"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    m_actions.value(QStringLiteral("actSearch"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    for (QAction *a : std::as_const(m_actions))
+    for (Cmd hidden : {Cmd::Import, Cmd::GroupImport, Cmd::GroupExport})
+        action(hidden)->setVisible(false);
+    action(Cmd::Locate)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    action(Cmd::Search)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    for (QAction *a : m_actions)
         addAction(a); // shortcuts work anywhere in the window
-
-    auto *quit = addCommand(QStringLiteral("actExit"), QStringLiteral("退出"));
-    connect(quit, &QAction::triggered, this, &QWidget::close);
 }
 
 void TMainForm::createMenus()
 {
-    const auto act = [this](const char *n) { return m_actions.value(QString::fromLatin1(n)); };
+    const auto acts = [this](std::initializer_list<Cmd> cmds) {
+        QList<QAction *> list;
+        for (Cmd c : cmds)
+            list << action(c);
+        return list;
+    };
     QMenuBar *bar = menuBar();
-    QMenu *file = bar->addMenu(QStringLiteral("文件"));
-    file->addActions({act("actOpenDB"), act("actOpenDefault")});
-    QMenu *records = bar->addMenu(QStringLiteral("数据记录"));
-    records->addActions({act("actAddNew"), act("actModify"), act("actDelete"), act("actPrint")});
-    QMenu *find = bar->addMenu(QStringLiteral("查找"));
-    find->addActions({act("actLocate"), act("actSearch")});
-    QMenu *check = bar->addMenu(QStringLiteral("逻辑检查"));
-    check->addActions({act("actCheckSelected"), act("actCheck")});
-    QMenu *process = bar->addMenu(QStringLiteral("数据处理"));
-    process->addActions({act("actGroup"), act("actSum")});
+    bar->addMenu(QStringLiteral("文件"))->addActions(acts({Cmd::OpenDB, Cmd::OpenDefault}));
+    bar->addMenu(QStringLiteral("数据记录"))->addActions(acts({Cmd::AddNew, Cmd::Modify, Cmd::Delete, Cmd::Print}));
+    bar->addMenu(QStringLiteral("查找"))->addActions(acts({Cmd::Locate, Cmd::Search}));
+    bar->addMenu(QStringLiteral("逻辑检查"))->addActions(acts({Cmd::CheckSelected, Cmd::Check}));
+    bar->addMenu(QStringLiteral("数据处理"))->addActions(acts({Cmd::Group, Cmd::Sum}));
     QMenu *exchange = bar->addMenu(QStringLiteral("导入导出"));
-    exchange->addActions({act("actBackup"), act("actExport")});
+    exchange->addActions(acts({Cmd::Backup, Cmd::Export}));
     exchange->addSeparator();
-    exchange->addActions({act("actFastImport"), act("actImport")});
-    QMenu *tools = bar->addMenu(QStringLiteral("工具"));
-    tools->addActions({act("actLabel"), act("actOptions"), act("actCompress"), act("actRecordGrid")});
-    bar->addAction(act("actAbout"));
-    bar->addAction(act("actExit"));
+    exchange->addActions(acts({Cmd::FastImport, Cmd::Import}));
+    bar->addMenu(QStringLiteral("工具"))
+        ->addActions(acts({Cmd::Label, Cmd::Options, Cmd::Compress, Cmd::RecordGrid}));
+    bar->addAction(action(Cmd::About));
+    bar->addAction(action(Cmd::Exit));
 
     m_contextMenu = new QMenu(this);
-    m_contextMenu->addActions({act("actAddNew"), act("actModify"), act("actDelete")});
+    m_contextMenu->addActions(acts({Cmd::AddNew, Cmd::Modify, Cmd::Delete}));
     m_contextMenu->addSeparator();
-    m_contextMenu->addActions({act("actLocate"), act("actSearch")});
+    m_contextMenu->addActions(acts({Cmd::Locate, Cmd::Search}));
     m_contextMenu->addSeparator();
-    m_contextMenu->addAction(act("actCheckSelected"));
+    m_contextMenu->addAction(action(Cmd::CheckSelected));
     m_contextMenu->addSeparator();
-    m_contextMenu->addActions({act("actRecordGrid"), act("actPrint")});
+    m_contextMenu->addActions(acts({Cmd::RecordGrid, Cmd::Print}));
 }
 
 void TMainForm::createSideBar()
@@ -213,13 +211,13 @@ void TMainForm::createSideBar()
     m_sideBar = new QToolBox(this);
     m_sideBar->setObjectName(QStringLiteral("GroupBar"));
     m_sideBar->setMinimumWidth(90);
-    const auto group = [this](const QString &title, auto &names) {
+    const auto group = [this](const QString &title, const auto &cmds) {
         auto *page = new QWidget(m_sideBar);
         auto *col = new QVBoxLayout(page);
         col->setContentsMargins(2, 4, 2, 4);
         col->setSpacing(2);
-        for (const char *n : names) {
-            QAction *a = m_actions.value(QString::fromLatin1(n));
+        for (Cmd c : cmds) {
+            QAction *a = action(c);
             auto *b = new QToolButton(page);
             // Long captions take two lines so that the narrow bar shows them whole.
             const QString text = a->text();
@@ -283,9 +281,11 @@ void TMainForm::createCentre()
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     m_grid->installEventFilter(this);
     connect(m_grid, &QTableView::customContextMenuRequested, this, &TMainForm::showContextMenu);
-    connect(m_grid, &QTableView::doubleClicked, this, [this] { m_actions.value(QStringLiteral("actModify"))->trigger(); });
-    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int section) { m_model->sortByColumn(section); syncCurrentToGrid(); });
+    connect(m_grid, &QTableView::doubleClicked, this, [this] { action(Cmd::Modify)->trigger(); });
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        run([&] { m_model->sortByColumn(section); });
+        syncCurrentToGrid();
+    });
     m_listArea->addWidget(m_grid);
     m_listArea->addWidget(new Backdrop(m_listArea));
     rightLayout->addWidget(m_listArea, 1);
@@ -320,18 +320,20 @@ QString TMainForm::statusText() const
            QStringLiteral(" (Build %1)").arg(m_version.build);
 }
 
+// ---------------------------------------------------------------------------
+// The record list
+
 void TMainForm::buildRecordList()
 {
     m_model->attach(nullptr);
     m_grid->setModel(nullptr);
-    try {
+    m_list.close();
+    run([this] {
         m_catalogue = db::FieldCatalogue::load(m_session.db());
         m_model->setColumns(m_catalogue);
-        m_records = db::ResultSet::run(m_session.db(), QStringLiteral("SELECT *  from view_data order by c901 asc"));
-    } catch (const db::DbError &e) {
-        m_records.close();
-        m_ui.message(generalErrorMessage(e.text()));
-    }
+        m_list.setQuery(RecordList::surveyListQuery(m_session.db(), m_catalogue));
+        m_list.open(m_session.db());
+    });
     setListShown(m_listShown);
 }
 
@@ -339,13 +341,13 @@ void TMainForm::setListShown(bool shown)
 {
     m_listShown = shown;
     if (shown) {
-        m_model->attach(m_records.isOpen() ? &m_records : nullptr);
+        m_model->attach(m_list.isOpen() ? &m_list : nullptr);
         if (m_grid->model() != m_model) {
             m_grid->setModel(m_model);
             connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                     [this](const QModelIndex &current) {
                         if (current.isValid())
-                            m_records.setRow(current.row());
+                            m_list.setCurrentRow(current.row());
                     });
         }
         const auto &cols = m_model->columns();
@@ -371,27 +373,23 @@ void TMainForm::setListShown(bool shown)
 
 void TMainForm::syncCurrentToGrid()
 {
-    if (!m_listShown || m_grid->model() != m_model || m_records.row() < 0)
+    if (!m_listShown || m_grid->model() != m_model || m_list.currentRow() < 0)
         return;
     int column = 0;
     while (column < m_model->columnCount() && m_grid->isColumnHidden(column))
         ++column;
-    const QModelIndex at = m_model->index(m_records.row(), column);
+    const QModelIndex at = m_model->index(m_list.currentRow(), column);
     m_grid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_grid->scrollTo(at);
 }
 
 void TMainForm::requeryAndReturn()
 {
-    if (!m_records.isOpen()) {
+    if (!m_list.isOpen()) {
         buildRecordList();
         return;
     }
-    try {
-        m_records.requery(m_session.db());
-    } catch (const db::DbError &e) {
-        m_ui.message(generalErrorMessage(e.text()));
-    }
+    run([this] { m_list.requery(m_session.db()); });
     if (m_listShown)
         m_model->reload();
     syncCurrentToGrid();
@@ -401,9 +399,9 @@ void TMainForm::requeryAndReturn()
 void TMainForm::updateActions()
 {
     const bool rows = listHasRows();
-    for (const char *n : {"actModify", "actDelete", "actLocate", "actSearch", "actPrint"})
-        m_actions.value(QString::fromLatin1(n))->setEnabled(rows);
-    m_actions.value(QStringLiteral("actRecordGrid"))->setEnabled(m_listShown);
+    for (Cmd c : kNeedRows)
+        action(c)->setEnabled(rows);
+    action(Cmd::RecordGrid)->setEnabled(m_listShown);
 }
 
 QList<qint64> TMainForm::selectedCodes() const
@@ -411,17 +409,17 @@ QList<qint64> TMainForm::selectedCodes() const
     QList<qint64> codes;
     if (!listHasRows())
         return codes;
-    const int c = m_records.columnIndex(QStringLiteral("c901"));
     if (m_listShown && m_grid->selectionModel()) {
         const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
         if (rows.size() > 1) {
             for (const QModelIndex &i : rows)
-                codes << m_records.intValue(i.row(), c);
+                codes << m_list.codeAt(i.row());
             std::sort(codes.begin(), codes.end());
             return codes;
         }
     }
-    codes << m_records.intValue(m_records.row(), c);
+    if (const auto code = m_list.currentCode())
+        codes << *code;
     return codes;
 }
 
@@ -430,25 +428,24 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_grid && event->type() == QEvent::KeyRelease) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat() && key->modifiers() == Qt::NoModifier) {
-            const char *name = nullptr;
+            std::optional<Cmd> cmd;
             switch (key->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-                name = "actModify";
+                cmd = Cmd::Modify;
                 break;
             case Qt::Key_Insert:
-                name = "actAddNew";
+                cmd = Cmd::AddNew;
                 break;
             case Qt::Key_Delete:
-                name = "actDelete";
+                cmd = Cmd::Delete;
                 break;
             default:
                 break;
             }
-            if (name) {
-                QAction *a = m_actions.value(QString::fromLatin1(name));
-                if (a->isEnabled())
-                    a->trigger();
+            if (cmd) {
+                if (action(*cmd)->isEnabled())
+                    action(*cmd)->trigger();
                 return true;
             }
         }
@@ -458,13 +455,14 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 
 void TMainForm::showContextMenu(const QPoint &pos) { m_contextMenu->popup(m_grid->viewport()->mapToGlobal(pos)); }
 
-void TMainForm::databaseOpened() { buildRecordList(); }
-
 void TMainForm::showSplash()
 {
     TdlgAboutForm splash(m_version, true, this);
     splash.exec();
 }
+
+// ---------------------------------------------------------------------------
+// Database and program commands
 
 void TMainForm::actOpenDBExecute() { DatabaseCommands(m_session, m_ui).openOther(); }
 
@@ -481,14 +479,7 @@ void TMainForm::actLabelExecute() { DatabaseCommands(m_session, m_ui).editLabel(
 void TMainForm::actAboutExecute()
 {
     TdlgAboutForm about(m_version, false, this);
-    about.setOverrideHandler([this] {
-        try {
-            DatabaseCommands(m_session, m_ui).markAllPassed();
-        } catch (const db::DbError &e) {
-            m_ui.message(generalErrorMessage(e.text()));
-        }
-        requeryAndReturn();
-    });
+    about.setOverrideHandler([this] { run([this] { DatabaseCommands(m_session, m_ui).markAllPassed(); }, true); });
     about.exec();
 }
 
@@ -498,42 +489,31 @@ void TMainForm::actOptionsExecute()
     dlg.exec();
 }
 
-} // namespace tq::gui
-
-namespace tq::gui {
-
-QString TMainForm::selectionStatement() const
-{
-    const QList<qint64> codes = selectedCodes();
-    return codes.isEmpty() ? QString() : logic::BatchCheck::statementForCodes(codes);
-}
+// ---------------------------------------------------------------------------
+// Logic check
 
 void TMainForm::actCheckExecute()
 {
     TdlgCheckForm dlg(m_session, m_ui, AppPaths::reportFolder(m_settings),
-                      {[this] { return selectionStatement(); }, [this] { requeryAndReturn(); }}, this);
+                      {[this] { return selection(); }, [this] { requeryAndReturn(); }}, this);
     dlg.exec();
 }
 
 void TMainForm::actCheckSelectedExecute()
 {
-    const QString sql = selectionStatement();
-    if (sql.isEmpty())
+    const RecordSelection marked = selection();
+    if (marked.isEmpty())
         return;
-    try {
-        logic::BatchCheck(m_session, AppPaths::reportFolder(m_settings), m_ui).RunBatchCheck(sql, {}, true);
-    } catch (const FileError &e) {
-        m_ui.message(e.text());
-    } catch (const Error &e) {
-        m_ui.message(generalErrorMessage(e.text()));
-    }
+    // Checking the marked rows shows no progress window, as it never has.
+    NullProgress quiet;
+    InteractionWithProgress ui(m_ui, quiet, nullptr);
     // The states just written belong in the list too.
-    requeryAndReturn();
+    run([&] { logic::BatchCheck(m_session, AppPaths::reportFolder(m_settings), ui).RunBatchCheck(marked, true); },
+        true);
 }
 
-} // namespace tq::gui
-
-namespace tq::gui {
+// ---------------------------------------------------------------------------
+// Record editor and print-out
 
 TdlgSurveyDataForm *TMainForm::surveyForm()
 {
@@ -544,48 +524,41 @@ TdlgSurveyDataForm *TMainForm::surveyForm()
             printRecord(entry::RecordPrintout::editorTemplate(), code, false);
         });
     }
-    m_surveyForm->setRecordList(&m_records, [this] { requeryAndReturn(); });
+    m_surveyForm->setRecordList(m_list, [this] { requeryAndReturn(); });
     return m_surveyForm;
 }
 
-void TMainForm::actAddNewExecute()
+void TMainForm::openEditor(bool adding)
 {
     TdlgSurveyDataForm *form = surveyForm();
-    form->setAdding(true);
+    form->setAdding(adding);
+    if (!adding)
+        form->setPrintCode(m_list.currentCode().value_or(0));
     form->exec();
+    // The list follows the editor to the record it was left on.
+    if (!adding)
+        if (const auto code = form->recordList().currentCode())
+            m_list.setCurrentCode(*code);
     requeryAndReturn();
 }
+
+void TMainForm::actAddNewExecute() { openEditor(true); }
 
 void TMainForm::actModifyExecute()
 {
-    if (!listHasRows())
-        return;
-    TdlgSurveyDataForm *form = surveyForm();
-    form->setAdding(false);
-    form->setPrintCode(m_records.intValue(QStringLiteral("c901")));
-    form->exec();
-    requeryAndReturn();
+    if (listHasRows())
+        openEditor(false);
 }
-
-} // namespace tq::gui
-
-namespace tq::gui {
 
 void TMainForm::printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet)
 {
-    try {
-        entry::RecordPrintout(m_session.db(), m_ui).show(templatePath, QString::number(code), activateFirstSheet);
-    } catch (const Error &e) {
-        m_ui.progress().finish();
-        m_ui.message(generalErrorMessage(e.text()));
-    }
+    run([&] { entry::RecordPrintout(m_session.db(), m_ui).show(templatePath, QString::number(code), activateFirstSheet); });
 }
 
 void TMainForm::actPrintExecute()
 {
-    if (!listHasRows())
-        return;
-    printRecord(entry::RecordPrintout::mainWindowTemplate(), m_records.intValue(QStringLiteral("c901")), true);
+    if (const auto code = m_list.currentCode(); code && listHasRows())
+        printRecord(entry::RecordPrintout::mainWindowTemplate(), *code, true);
 }
 
 } // namespace tq::gui

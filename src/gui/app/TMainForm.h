@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/RecordList.h"
+#include "app/RecordSelection.h"
 #include "app/Settings.h"
 #include "app/VersionInfo.h"
 #include "db/FieldCatalogue.h"
-#include "db/ResultSet.h"
 
-#include <QHash>
 #include <QMainWindow>
+#include <array>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -25,6 +27,7 @@ class Session;
 namespace tq::gui {
 
 class RecordListModel;
+class TdlgSurveyDataForm;
 
 // The main window: the record list of the open database and the only place
 // where commands start. It dispatches each command to the class that does
@@ -32,24 +35,59 @@ class RecordListModel;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
+    // Every command of the window, in the order of the command table.
+    enum class Cmd {
+        AddNew,
+        Modify,
+        Delete,
+        FastImport,
+        MultiImport,
+        Import,
+        Export,
+        Backup,
+        Compress,
+        OpenDB,
+        OpenDefault,
+        Label,
+        About,
+        Options,
+        Check,
+        CheckSelected,
+        Sum,
+        Group,
+        GroupImport,
+        GroupExport,
+        ConditionSearch,
+        Locate,
+        Search,
+        RecordGrid,
+        SaveList,
+        Print,
+        Exit,
+    };
+    static constexpr int kCommandCount = int(Cmd::Exit) + 1;
+    // One row of the command table: name, caption, icon and handler.
+    struct CommandInfo;
+
     TMainForm(Session &session, Settings &settings, Interaction &ui, Preferences &prefs,
               QWidget *parent = nullptr);
     ~TMainForm() override;
 
-    QAction *action(const QString &name) const { return m_actions.value(name); }
-    const QHash<QString, QAction *> &actions() const { return m_actions; }
+    QAction *action(Cmd cmd) const { return m_actions[std::size_t(cmd)]; }
     QString statusText() const;
     void showSplash();
 
-    // The record list query ("SELECT *  from view_data order by c901 asc").
-    db::ResultSet &records() { return m_records; }
+    // The record list: the columns the list shows, from view_data in code order.
+    RecordList &recordList() { return m_list; }
     const db::FieldCatalogue &catalogue() const { return m_catalogue; }
     QTableView *recordGrid() const { return m_grid; }
     RecordListModel *recordModel() const { return m_model; }
-    bool listHasRows() const { return m_records.isOpen() && m_records.rowCount() > 0; }
+    bool listHasRows() const { return m_list.isOpen() && !m_list.isEmpty(); }
     bool isListShown() const { return m_listShown; }
     // The c901 of the selected rows (the current row when none is selected).
     QList<qint64> selectedCodes() const;
+    // The same as a record selection; it selects nothing when the list has no rows.
+    RecordSelection selection() const { return RecordSelection::codes(selectedCodes()); }
 
     // Builds the columns from the catalogue and opens the list.
     void buildRecordList();
@@ -66,17 +104,14 @@ public:
     void actAboutExecute();
     void actOptionsExecute();
     void actCheckExecute();
+    void actCheckSelectedExecute();
     void actAddNewExecute();
+    void actModifyExecute();
     void actPrintExecute();
     // The print-out of one record through a template beside the program.
     void printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet);
-    void actModifyExecute();
     // The record editor, created on first use and kept.
-    class TdlgSurveyDataForm *surveyForm();
-    void actCheckSelectedExecute();
-    // The selection as the statement a check of the selected rows runs; empty
-    // when the list has no rows.
-    QString selectionStatement() const;
+    TdlgSurveyDataForm *surveyForm();
 
 signals:
     // The default database is gone: the program has to end.
@@ -91,19 +126,21 @@ private:
     void createSideBar();
     void createCentre();
     void createStatusBar();
-    QAction *addCommand(const QString &name, const QString &caption);
     void placeholder(const QString &caption);
-    void databaseOpened();
+    // Runs a command's work through the command runner; with `changesRecords`
+    // the list is re-run and returns to its row afterwards, whatever happened.
+    void run(const std::function<void()> &work, bool changesRecords = false);
     void syncCurrentToGrid();
     void showContextMenu(const QPoint &pos);
+    void openEditor(bool adding);
 
     Session &m_session;
     Settings &m_settings;
     Interaction &m_ui;
     Preferences &m_prefs;
     VersionInfo m_version;
-    QHash<QString, QAction *> m_actions;
-    db::ResultSet m_records;
+    std::array<QAction *, kCommandCount> m_actions{};
+    RecordList m_list;
     db::FieldCatalogue m_catalogue;
     RecordListModel *m_model = nullptr;
     QTableView *m_grid = nullptr;
@@ -112,7 +149,7 @@ private:
     QLabel *m_hiddenHint = nullptr;
     QToolBox *m_sideBar = nullptr;
     QMenu *m_contextMenu = nullptr;
-    class TdlgSurveyDataForm *m_surveyForm = nullptr;
+    TdlgSurveyDataForm *m_surveyForm = nullptr;
     bool m_listShown = true;
     QLabel *m_statusInfo = nullptr;
     QLabel *m_clock = nullptr;

@@ -6,7 +6,6 @@
 #include "common/Error.h"
 #include "common/Interaction.h"
 #include "db/FieldCatalogue.h"
-#include "db/ResultSet.h"
 #include "entry/CodeMenu.h"
 #include "entry/LevelRules.h"
 #include "entry/ProcessorSignature.h"
@@ -429,19 +428,20 @@ const db::FieldCatalogue &TdlgSurveyDataForm::catalogue()
         return *m_catalogue;
     if (!m_ownCatalogue) {
         m_ownCatalogue = std::make_unique<db::FieldCatalogue>();
+        // Without a catalogue the boxes stay unlabelled and unbound; say why.
         try {
             *m_ownCatalogue = db::FieldCatalogue::load(m_session.db());
-        } catch (const Error &) {
-            // without a catalogue the boxes simply stay unlabelled and unbound
+        } catch (const Error &e) {
+            m_ui.message(generalErrorMessage(e.text()));
         }
     }
     return *m_ownCatalogue;
 }
 
-void TdlgSurveyDataForm::setRecordList(db::ResultSet *list, std::function<void()> requery)
+void TdlgSurveyDataForm::setRecordList(const RecordList &list, std::function<void()> saved)
 {
     m_list = list;
-    m_requery = std::move(requery);
+    m_saved = std::move(saved);
 }
 
 TNumberEdit *TdlgSurveyDataForm::numberBox(const QString &name) const { return m_numbers.value(name.toLower()); }
@@ -477,7 +477,7 @@ void TdlgSurveyDataForm::FormShow()
     }
     LoadRecord();
     m_tbPrint->setEnabled(!m_isAdding);
-    m_navBar->setVisible(!m_isAdding && m_list && m_list->rowCount() > 1);
+    m_navBar->setVisible(!m_isAdding && m_list.rowCount() > 1);
     m_itemNo->setVisible(!m_isAdding);
 }
 
@@ -486,8 +486,8 @@ void TdlgSurveyDataForm::LoadRecord()
     m_loaded = false;
     const db::FieldCatalogue &cat = catalogue();
     std::optional<QHash<QString, QVariant>> row;
-    if (!m_isAdding && m_list && m_list->row() >= 0) {
-        const qint64 code = m_list->intValue(QStringLiteral("c901"));
+    if (!m_isAdding && m_list.currentCode()) {
+        const qint64 code = *m_list.currentCode();
         try {
             row = entry::SurveyRecordStore(m_session.db()).load(code);
         } catch (const Error &e) {
@@ -522,7 +522,8 @@ void TdlgSurveyDataForm::LoadRecord()
         qint64 next = 0;
         try {
             next = entry::SurveyRecordStore(m_session.db()).proposeNextCode();
-        } catch (const Error &) {
+        } catch (const Error &e) {
+            m_ui.message(generalErrorMessage(e.text()));
         }
         numberBox(QStringLiteral("c901"))->setValue(next);
         const qint64 city = m_settings.readInteger(Settings::EnvKey, QStringLiteral("AppLastCity"), 0);
@@ -588,15 +589,15 @@ void TdlgSurveyDataForm::LoadRecord()
 
 void TdlgSurveyDataForm::updateNavigation()
 {
-    const int count = m_list ? m_list->rowCount() : 0;
+    const int count = m_list.rowCount();
     if (count < 2) {
         m_itemNo->setText(QStringLiteral("第1条/共1条"));
         m_navBar->hide();
     } else {
-        m_itemNo->setText(QStringLiteral("第%1条/共%2条").arg(m_list->row() + 1).arg(count));
+        m_itemNo->setText(QStringLiteral("第%1条/共%2条").arg(m_list.currentRow() + 1).arg(count));
         m_navBar->setVisible(!m_isAdding);
     }
-    const int at = m_list ? m_list->row() : -1;
+    const int at = m_list.currentRow();
     m_nav[0]->setEnabled(at > 0);
     m_nav[1]->setEnabled(at > 0);
     m_nav[2]->setEnabled(at >= 0 && at < count - 1);
@@ -845,14 +846,16 @@ bool TdlgSurveyDataForm::SaveRecord(SaveKind kind, bool appending)
 
 void TdlgSurveyDataForm::requeryList()
 {
-    if (m_requery) {
-        m_requery();
-    } else if (m_list) {
+    // While adding, the window has no navigation to keep up to date.
+    if (m_list.isOpen() && !m_isAdding) {
         try {
-            m_list->requery(m_session.db());
-        } catch (const Error &) {
+            m_list.requery(m_session.db());
+        } catch (const Error &e) {
+            m_ui.message(generalErrorMessage(e.text()));
         }
     }
+    if (m_saved)
+        m_saved();
 }
 
 void TdlgSurveyDataForm::tbHoldClick()
@@ -959,22 +962,22 @@ void TdlgSurveyDataForm::reject()
 
 void TdlgSurveyDataForm::navigate(int where)
 {
-    if (!m_list || m_list->rowCount() == 0 || !FormCloseQuery())
+    if (m_list.isEmpty() || !FormCloseQuery())
         return;
     switch (where) {
     case 0:
-        m_list->first();
+        m_list.first();
         break;
     case 1:
-        m_list->prev();
+        m_list.prev();
         break;
     case 2:
-        m_list->next();
+        m_list.next();
         break;
     default:
-        m_list->last();
+        m_list.last();
     }
-    m_printCode = m_list->intValue(QStringLiteral("c901"));
+    m_printCode = m_list.currentCode().value_or(0);
     LoadRecord();
 }
 

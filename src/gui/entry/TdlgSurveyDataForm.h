@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RecordList.h"
 #include "app/Settings.h"
 #include "entry/CoverValidation.h"
 #include "logic/PageRules.h"
@@ -25,7 +26,6 @@ class Session;
 } // namespace tq
 namespace tq::db {
 class FieldCatalogue;
-class ResultSet;
 } // namespace tq::db
 
 namespace tq::gui {
@@ -51,9 +51,12 @@ public:
                        QWidget *parent = nullptr);
     ~TdlgSurveyDataForm() override;
 
-    // The opener's record list; after each save the window has it re-run and
-    // return to its row through `requery` (the opener also refreshes its view).
-    void setRecordList(db::ResultSet *list, std::function<void()> requery);
+    // The records to walk with the navigation buttons, starting at the
+    // list's current record; the window keeps its own copy. After each save
+    // it re-reads that copy and calls `saved`, so that the opener can
+    // re-read its own list.
+    void setRecordList(const RecordList &list, std::function<void()> saved);
+    const RecordList &recordList() const { return m_list; }
     void setCatalogue(const db::FieldCatalogue *catalogue) { m_catalogue = catalogue; }
     // Prints the record with the given code (the print-out of this window).
     void setPrinter(std::function<void(qint64)> print) { m_print = std::move(print); }
@@ -166,8 +169,8 @@ private:
     Preferences &m_prefs;
     const db::FieldCatalogue *m_catalogue = nullptr;
     std::unique_ptr<db::FieldCatalogue> m_ownCatalogue;
-    db::ResultSet *m_list = nullptr;
-    std::function<void()> m_requery;
+    RecordList m_list;
+    std::function<void()> m_saved;
     std::function<void(qint64)> m_print;
     std::unique_ptr<TMessageListWinForm> m_errors;
 

@@ -1,8 +1,9 @@
 #include "logic/TdlgCheckForm.h"
 
+#include "app/CommandRunner.h"
 #include "app/Session.h"
-#include "common/Error.h"
-#include "common/Interaction.h"
+#include "common/ProgressScope.h"
+#include "logic/BatchCheck.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -154,11 +155,10 @@ void TdlgCheckForm::setChecking(bool checking)
     }
 }
 
-void TdlgCheckForm::runCheck(const QString &sql, bool markPassed)
+void TdlgCheckForm::runCheck(const RecordSelection &selection, bool markPassed)
 {
-    logic::BatchCheck check(m_session, m_folder, m_ui);
-    check.setObserver(this);
-    check.RunBatchCheck(sql, {}, markPassed);
+    InteractionWithProgress ui(m_ui, *this, [this] { return m_stopRequested; });
+    runCommand(ui, [&] { logic::BatchCheck(m_session, m_folder, ui).RunBatchCheck(selection, markPassed); });
 }
 
 void TdlgCheckForm::tbCheckClick()
@@ -166,39 +166,28 @@ void TdlgCheckForm::tbCheckClick()
     setChecking(true);
     m_paused = false;
     m_stopRequested = false;
-    try {
-        if (m_selected->isChecked()) {
-            const QString sql = m_hooks.selectionStatement ? m_hooks.selectionStatement() : QString();
-            if (!sql.isEmpty())
-                runCheck(sql, true);
-        } else if (m_all->isChecked()) {
-            runCheck(QStringLiteral("select * from dt_data"), m_changeState->isChecked());
-        } else {
-            const auto range = logic::CheckRange::resolve(m_low->text().trimmed().toLongLong(),
-                                                          m_high->text().trimmed().toLongLong());
-            if (!range) {
-                m_ui.message(QStringLiteral("请输入逻辑检查的范围"));
-                setChecking(false);
-                return;
-            }
-            if (range->highRaised) {
-                const QSignalBlocker block(m_high);
-                m_high->setText(m_low->text());
-            }
-            runCheck(QStringLiteral("select * from dt_data where c901>=%1 and c901<=%2").arg(range->low).arg(range->high),
-                     m_changeState->isChecked());
+    if (m_selected->isChecked()) {
+        const RecordSelection marked = m_hooks.selection ? m_hooks.selection() : RecordSelection::codes({});
+        if (!marked.isEmpty())
+            runCheck(marked, true);
+    } else if (m_all->isChecked()) {
+        runCheck(RecordSelection::all(), m_changeState->isChecked());
+    } else {
+        const auto range =
+            CodeRange::resolve(m_low->text().trimmed().toLongLong(), m_high->text().trimmed().toLongLong());
+        if (!range) {
+            m_ui.message(QStringLiteral("请输入逻辑检查的范围"));
+            setChecking(false);
+            return;
         }
-    } catch (const FileError &e) {
-        m_ui.message(e.text());
-    } catch (const Error &e) {
-        m_ui.message(generalErrorMessage(e.text()));
-    }
-    if (m_changeState->isChecked() && m_hooks.refreshList) {
-        try {
-            m_hooks.refreshList();
-        } catch (...) {
+        if (range->highRaised) {
+            const QSignalBlocker block(m_high);
+            m_high->setText(m_low->text());
         }
+        runCheck(RecordSelection::range(*range), m_changeState->isChecked());
     }
+    if (m_changeState->isChecked() && m_hooks.refreshList)
+        m_hooks.refreshList();
     setChecking(false);
     if (m_closeWhenDone)
         QDialog::reject();

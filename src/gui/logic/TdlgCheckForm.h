@@ -1,7 +1,8 @@
 #pragma once
 
 #include "common/ProgressEstimate.h"
-#include "logic/BatchCheck.h"
+#include "app/RecordSelection.h"
+#include "common/Interaction.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -24,11 +25,11 @@ namespace tq::gui {
 
 // 选择检查的方式: checks the selected records, all records or a code range,
 // shows the progress of the run and lets it be paused and stopped.
-class TdlgCheckForm : public QDialog, public logic::CheckObserver {
+class TdlgCheckForm : public QDialog, public Progress {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<QString()> selectionStatement; // the main list's selection as a query; empty: no rows
+        std::function<RecordSelection()> selection; // the main list's marked records (none when it has no rows)
         std::function<void()> refreshList;   // re-run the main list and return to its row
     };
 
@@ -40,11 +41,17 @@ public:
     void tbReturnClick();
     void Timer1Timer();
 
-    // CheckObserver
-    void StartProgress(int total, int done) override;
-    void StepProgress() override;
-    bool paused() const override { return m_paused; }
-    bool stopRequested() const override { return m_stopRequested; }
+    void StartProgress(int total, int done);
+    void StepProgress();
+    bool paused() const { return m_paused; }
+    bool stopRequested() const { return m_stopRequested; }
+
+    // Progress: the run's bar is the dialog's own.
+    void start(int total, int done) override { StartProgress(total, done); }
+    void advance() override { StepProgress(); }
+    void setCaption(const QString &) override {}
+    void finish() override {}
+    bool pauseRequested() const override { return m_paused; }
 
     bool isChecking() const { return m_checking; }
     QRadioButton *selectedChoice() const { return m_selected; }
@@ -66,7 +73,7 @@ protected:
 
 private:
     void setChecking(bool checking);
-    void runCheck(const QString &sql, bool markPassed);
+    void runCheck(const RecordSelection &selection, bool markPassed);
     void showProgress(bool force);
 
     Session &m_session;
