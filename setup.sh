@@ -5,9 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(build-essential cmake ninja-build ccache pkg-config
+packages=(build-essential cmake ninja-build ccache pkg-config clang-format
           qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev libzip-dev libpugixml-dev
-          fonts-noto-cjk xvfb xauth)
+          qt6-translations-l10n fonts-noto-cjk xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do

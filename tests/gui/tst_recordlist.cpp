@@ -103,6 +103,30 @@ private slots:
         QCOMPARE(ran, (QStringList{"actLocate", "actAddNew", "actModify", "actDelete"}));
     }
 
+    // The release of an Enter pressed elsewhere (a message box, a menu, the
+    // label input box) lands in the list once that window has gone.
+    void enterPressedElsewhereDoesNothing()
+    {
+        addRecords({1, 2});
+        auto w = window();
+        int modified = 0;
+        QAction *modify = act(*w, QStringLiteral("actModify"));
+        modify->disconnect();
+        connect(modify, &QAction::triggered, this, [&modified] { ++modified; });
+        w->recordGrid()->setFocus();
+        QTest::keyRelease(w->recordGrid(), Qt::Key_Return);
+        QCOMPARE(modified, 0);
+        QTest::keyPress(w->recordGrid(), Qt::Key_Return);
+        QTest::keyRelease(w->recordGrid(), Qt::Key_Return);
+        QCOMPARE(modified, 1);
+        // a press whose window took the focus away does not count either
+        QTest::keyPress(w->recordGrid(), Qt::Key_Return);
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(w->recordGrid(), &out);
+        QTest::keyRelease(w->recordGrid(), Qt::Key_Return);
+        QCOMPARE(modified, 1);
+    }
+
     void columnsComeFromTheCatalogue()
     {
         addRecords({1});

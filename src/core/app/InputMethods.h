@@ -4,8 +4,9 @@
 
 namespace tq {
 
-// The input methods installed on this machine, through ibus where it is
-// present; without ibus the list is empty and switching does nothing.
+// The input methods installed on this machine, through IBus where it is
+// present, else through Fcitx 5 (the methods of its profile); with neither
+// the list is empty and switching does nothing.
 class InputMethods {
 public:
     static QStringList installed();

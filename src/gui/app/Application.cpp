@@ -8,15 +8,35 @@
 #include "common/WheelToArrowFilter.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QScreen>
 #include <QTimer>
 
 namespace tq::gui {
 
+void installChineseTranslations(QCoreApplication &app)
+{
+    // Qt's own dialogs and menus (file dialogs, the text boxes' context menu)
+    // speak the user's language like the rest of the program.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char *name : {"qtbase_zh_CN", "qt_zh_CN"}) {
+        auto *t = new QTranslator(&app);
+        if (t->load(QString::fromLatin1(name), folder)) {
+            QCoreApplication::installTranslator(t);
+            return;
+        }
+        delete t;
+    }
+}
+
 int runApplication(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("Tallowmere"));
     app.setOrganizationName(QStringLiteral("Corvenlo"));
+    installChineseTranslations(app);
     WheelToArrowFilter wheel;
     app.installEventFilter(&wheel);
     GuiInteraction ui;

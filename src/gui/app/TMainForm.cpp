@@ -60,6 +60,21 @@ const Cmd kToolGroup[] = {Cmd::OpenDB, Cmd::OpenDefault, Cmd::Label, Cmd::Compre
 // Commands that need at least one row in the list.
 const Cmd kNeedRows[] = {Cmd::Modify, Cmd::Delete, Cmd::Locate, Cmd::Search, Cmd::Print};
 
+// Captions too long for the narrow side bar break where the words do.
+QString sideBarCaption(const QString &caption)
+{
+    static const char16_t *const breaks[] = {u"修改选中的|记录",   u"检查数据的|逻辑",   u"导出数据|列表",
+                                             u"打印选中记录|的年报表", u"数据批量|导入",     u"数据分组|导入",
+                                             u"数据分组|导出",     u"打开其它|数据库",   u"打开默认|数据库",
+                                             u"修改数据库|标识",   u"压缩数据库|文件",   u"自定义列表|显示"};
+    for (const char16_t *b : breaks) {
+        const QString text = QString::fromUtf16(b);
+        if (QString(text).remove(QLatin1Char('|')) == caption)
+            return QString(text).replace(QLatin1Char('|'), QLatin1Char('\n'));
+    }
+    return caption;
+}
+
 // What lies under the record list: a quiet picture with the survey's name.
 class Backdrop : public QWidget {
 public:
@@ -219,13 +234,10 @@ void TMainForm::createSideBar()
         for (Cmd c : cmds) {
             QAction *a = action(c);
             auto *b = new QToolButton(page);
-            // Long captions take two lines so that the narrow bar shows them whole.
-            const QString text = a->text();
-            if (text.size() > 5 && a->iconText() == text)
-                a->setIconText(text.left((text.size() + 1) / 2) + QLatin1Char('\n') + text.mid((text.size() + 1) / 2));
+            a->setIconText(sideBarCaption(a->text()));
             b->setDefaultAction(a);
             b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-            b->setIconSize(QSize(28, 28));
+            b->setIconSize(QSize(24, 24));
             b->setAutoRaise(true);
             b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
             b->setVisible(a->isVisible());
@@ -425,9 +437,21 @@ QList<qint64> TMainForm::selectedCodes() const
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_grid && event->type() == QEvent::KeyRelease) {
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        // A key acts on its release, but only when it was also pressed here:
+        // the release of an Enter that confirmed a message box or a menu
+        // elsewhere must not open the editor.
         auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat() && key->modifiers() == Qt::NoModifier) {
+        if (!key->isAutoRepeat())
+            m_pressedInList = key->key();
+    } else if (watched == m_grid && event->type() == QEvent::FocusOut) {
+        m_pressedInList = 0;
+    } else if (watched == m_grid && event->type() == QEvent::KeyRelease) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool pressedHere = m_pressedInList == key->key();
+        if (!key->isAutoRepeat())
+            m_pressedInList = 0;
+        if (!key->isAutoRepeat() && key->modifiers() == Qt::NoModifier && pressedHere) {
             std::optional<Cmd> cmd;
             switch (key->key()) {
             case Qt::Key_Return:

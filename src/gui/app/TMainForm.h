@@ -151,6 +151,7 @@ private:
     QMenu *m_contextMenu = nullptr;
     TdlgSurveyDataForm *m_surveyForm = nullptr;
     bool m_listShown = true;
+    int m_pressedInList = 0; // the key last pressed in the record list, until released
     QLabel *m_statusInfo = nullptr;
     QLabel *m_clock = nullptr;
     QTimer *m_clockTimer = nullptr;

@@ -49,6 +49,12 @@ TdlgOptionSetupForm::TdlgOptionSetupForm(Settings &settings, Preferences &prefs,
         m_ime->addItem(m_prefs.imePrefer);
     m_ime->setCurrentText(m_prefs.imePrefer);
     form->addRow(QStringLiteral("选择使用的输入法:"), m_ime);
+    // An empty list needs a word of explanation, or it looks broken.
+    m_noEngines = new QLabel(QStringLiteral("本机没有找到可切换的输入法（需要 IBus 或 Fcitx5）。"), page);
+    m_noEngines->setObjectName(QStringLiteral("lblNoEngines"));
+    m_noEngines->setWordWrap(true);
+    m_noEngines->hide();
+    form->addRow(m_noEngines);
 
     // Kept but out of reach: the entry window style and the import principle.
     auto *style = new QGroupBox(QStringLiteral("录入窗口风格:"), page);
@@ -93,7 +99,9 @@ void TdlgOptionSetupForm::fillEngines()
 {
     const QString current = m_ime->currentText();
     m_ime->clear();
-    m_ime->addItems(m_engines ? m_engines() : QStringList());
+    const QStringList engines = m_engines ? m_engines() : QStringList();
+    m_ime->addItems(engines);
+    m_noEngines->setVisible(engines.isEmpty());
     const int at = m_ime->findText(current);
     if (at >= 0)
         m_ime->setCurrentIndex(at);

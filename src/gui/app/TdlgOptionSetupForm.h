@@ -6,6 +6,7 @@
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QRadioButton;
 
 namespace tq::gui {
@@ -28,6 +29,7 @@ private:
     Preferences &m_prefs;
     EngineLister m_engines;
     QComboBox *m_ime;
+    QLabel *m_noEngines;
     QRadioButton *m_giveUpAll;
 };
 

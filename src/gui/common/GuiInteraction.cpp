@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -28,7 +30,7 @@ void GuiInteraction::setParent(QWidget *parent) { m_parent = parent; }
 
 void GuiInteraction::message(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tallowmere"), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"), text, QMessageBox::Ok, m_parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
@@ -59,19 +61,47 @@ std::optional<QString> GuiInteraction::inputText(const QString &caption, const Q
     return dlg.textValue();
 }
 
+namespace {
+
+// The folder a file dialog starts in. A folder that does not exist would be
+// taken for a file name and preset in the name box; start in the nearest
+// folder that exists instead.
+QString startFolder(const QString &dir)
+{
+    QDir d(dir.isEmpty() ? QDir::homePath() : dir);
+    while (!d.exists() && !d.isRoot() && d.cdUp()) {
+    }
+    return d.exists() ? d.absolutePath() + QLatin1Char('/') : QDir::homePath() + QLatin1Char('/');
+}
+
+} // namespace
+
 QString GuiInteraction::openFileName(const QString &title, const QString &filter, const QString &dir)
 {
-    return QFileDialog::getOpenFileName(m_parent, title, dir, filter);
+    return QFileDialog::getOpenFileName(m_parent, title, startFolder(dir), filter);
 }
 
 QString GuiInteraction::saveFileName(const QString &title, const QString &filter, const QString &dir)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, dir, filter);
+    // A preset name is kept when its folder exists.
+    const QFileInfo at(dir);
+    const bool usable = !dir.isEmpty() && (at.isDir() || at.absoluteDir().exists());
+    return QFileDialog::getSaveFileName(m_parent, title, usable ? dir : startFolder(dir), filter);
 }
 
-void GuiInteraction::openInViewer(const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+void GuiInteraction::openInViewer(const QString &path)
+{
+    // With no viewer to hand the file to, the user must still learn where it is.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        message(QStringLiteral("没有找到可以打开此文件的程序。文件已经保存在：\n") + QDir::toNativeSeparators(path));
+}
 
-void GuiInteraction::showWorkbook(const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+void GuiInteraction::showWorkbook(const QString &path)
+{
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        message(QStringLiteral("没有找到可以打开工作簿的电子表格程序。工作簿已经保存在：\n") +
+                QDir::toNativeSeparators(path));
+}
 
 void GuiInteraction::processEvents() { QApplication::processEvents(); }
 
