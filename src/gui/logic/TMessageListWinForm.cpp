@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMoveEvent>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -32,6 +34,8 @@ TMessageListWinForm::TMessageListWinForm(QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("TMessageListWinForm"));
+    // Appearing must never take the keyboard from the editor.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("逻辑错误列表"));
     resize(900, 258);
     QPalette pal = palette();
@@ -194,7 +198,13 @@ void TMessageListWinForm::GridDblClick()
     const int page = Cells(3, row).toInt();
     const QString box = Cells(4, row);
     if (m_target) {
-        // The page change clears and refills this list; the row's texts are read before.
+        // The page change clears and refills this list; the row's texts are
+        // read before. The editor becomes the active window again, so that
+        // typing goes into the box.
+        if (QWidget *owner = parentWidget()) {
+            owner->activateWindow();
+            owner->raise();
+        }
         m_target->switchToPage(page);
         m_target->focusBoxByName(box);
     }
@@ -205,8 +215,49 @@ void TMessageListWinForm::GridDblClick()
 void TMessageListWinForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        move(kLeft, kTop);
+    if (!event->spontaneous()) {
+        m_placing = true;
+        move(openingPosition());
+        m_placing = false;
+    }
+}
+
+void TMessageListWinForm::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // A move the user made (dragging the title bar) is remembered.
+    if (!m_placing && isVisible() && event->spontaneous())
+        m_userPosition = pos();
+}
+
+QPoint TMessageListWinForm::openingPosition() const
+{
+    const QWidget *owner = parentWidget();
+    const QScreen *screen = owner ? owner->screen() : this->screen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
+    const QSize size = frameGeometry().size().expandedTo(this->size());
+    const auto fits = [&](const QPoint &at) { return avail.contains(QRect(at, size)); };
+    if (m_userPosition && fits(*m_userPosition))
+        return *m_userPosition;
+    if (!owner)
+        return avail.topLeft();
+    const QRect o = owner->frameGeometry();
+    const QPoint beside(o.right() + 1, o.top());
+    const QPoint below(o.left(), o.bottom() + 1);
+    for (const QPoint &at : {beside, below})
+        if (fits(at))
+            return at;
+    // No room outside the editor: inside it, as low as possible while the
+    // areas to keep clear stay uncovered, else at the top of the screen.
+    QList<QRect> clear;
+    if (m_target)
+        clear = m_target->areasToKeepClear();
+    int bottom = o.bottom();
+    for (const QRect &r : clear)
+        bottom = std::min(bottom, r.top() - 1);
+    QPoint at(std::max(avail.left(), o.right() - size.width()), bottom - size.height() + 1);
+    at.setY(std::max(at.y(), avail.top()));
+    return at;
 }
 
 bool TMessageListWinForm::eventFilter(QObject *watched, QEvent *event)

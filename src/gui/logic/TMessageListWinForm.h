@@ -2,7 +2,10 @@
 
 #include "logic/PageRules.h"
 
+#include <QList>
+#include <QRect>
 #include <QWidget>
+#include <optional>
 
 class QTableWidget;
 
@@ -18,6 +21,9 @@ public:
     // Focuses the box of that component name when it is an enabled box on the
     // page now shown that can take the focus; otherwise nothing happens.
     virtual void focusBoxByName(const QString &name) = 0;
+    // Screen areas the list must not cover when it opens (the page tabs, the
+    // notes); empty when there are none.
+    virtual QList<QRect> areasToKeepClear() const { return {}; }
 };
 
 // 逻辑错误列表: the floating list of the page rules' findings, one row per
@@ -30,8 +36,6 @@ public:
 class TMessageListWinForm : public QWidget, public logic::ErrorList {
     Q_OBJECT
 public:
-    static constexpr int kLeft = 90;
-    static constexpr int kTop = 476;
     static constexpr int kDefaultRowHeight = 18;
 
     explicit TMessageListWinForm(QWidget *parent = nullptr);
@@ -62,15 +66,21 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setCell(int column, int row, const QString &text);
+    // Where the list opens: where the user last put it, else beside or below
+    // its owner window, else inside it clear of the areas it must not cover.
+    QPoint openingPosition() const;
 
     QTableWidget *m_grid;
     MessageJumpTarget *m_target = nullptr;
     bool m_hasEntries = false;
     bool m_jumpInProgress = false;
+    bool m_placing = false;
+    std::optional<QPoint> m_userPosition;
 };
 
 } // namespace tq::gui
