@@ -140,6 +140,40 @@ private:
     std::vector<Block> m_blocks;
 };
 
+// Texts of a column back to back in one buffer: a national list holds half
+// a million short names, and a QString each would cost several times the
+// characters themselves.
+class TextStore {
+public:
+    void push(QStringView v)
+    {
+        m_chars.insert(m_chars.end(), v.begin(), v.end());
+        m_ends.push_back(m_chars.size());
+    }
+    void push(const char *utf8, int bytes)
+    {
+        const QString s = QString::fromUtf8(utf8, bytes);
+        push(QStringView(s));
+    }
+    void pushEmpty() { m_ends.push_back(m_chars.size()); }
+    QStringView at(std::size_t i) const
+    {
+        const std::size_t begin = i ? m_ends[i - 1] : 0;
+        return QStringView(m_chars.data() + begin, qsizetype(m_ends[i] - begin));
+    }
+    std::size_t size() const { return m_ends.size(); }
+    void clear()
+    {
+        m_chars = {};
+        m_ends = {};
+    }
+    std::size_t memory() const { return m_chars.capacity() * sizeof(QChar) + m_ends.capacity() * sizeof(std::size_t); }
+
+private:
+    std::vector<QChar> m_chars;
+    std::vector<std::size_t> m_ends;
+};
+
 } // namespace
 
 struct ResultSet::Column {
@@ -149,7 +183,7 @@ struct ResultSet::Column {
     Kind kind = Empty;
     IntStore ints;
     std::vector<double> reals;
-    std::vector<QString> texts;
+    TextStore texts;
     std::vector<QVariant> mixed;
     NullMask nulls;
     std::size_t rows = 0;
@@ -167,7 +201,7 @@ struct ResultSet::Column {
         case Real:
             return reals[i];
         case Text:
-            return texts[i];
+            return texts.at(i).toString();
         case Mixed:
             return mixed[i];
         default:
@@ -185,7 +219,6 @@ struct ResultSet::Column {
         reals.clear();
         reals.shrink_to_fit();
         texts.clear();
-        texts.shrink_to_fit();
         mixed = std::move(all);
         kind = Mixed;
     }
@@ -202,7 +235,7 @@ struct ResultSet::Column {
             reals.push_back(0);
             break;
         case Text:
-            texts.emplace_back();
+            texts.pushEmpty();
             break;
         case Mixed:
             mixed.emplace_back();
@@ -272,7 +305,7 @@ struct ResultSet::Column {
         if (kind == Empty)
             becomeKind(Text);
         if (kind == Text) {
-            texts.push_back(std::move(v));
+            texts.push(QStringView(v));
         } else {
             if (kind != Mixed)
                 toMixed();
@@ -292,7 +325,7 @@ struct ResultSet::Column {
         case Real:
             return qRound64(reals[i]);
         case Text:
-            return texts[i].trimmed().toLongLong();
+            return texts.at(i).trimmed().toLongLong();
         case Mixed: {
             const QVariant &v = mixed[i];
             if (v.typeId() == QMetaType::Double)
@@ -314,7 +347,7 @@ struct ResultSet::Column {
         case Real:
             return QString::number(reals[i], 'g', 15);
         case Text:
-            return texts[i];
+            return texts.at(i).toString();
         case Mixed: {
             const QVariant &v = mixed[i];
             if (v.typeId() == QMetaType::Double)
@@ -342,7 +375,7 @@ struct ResultSet::Column {
             return x < y ? -1 : (x > y ? 1 : 0);
         }
         case Text:
-            return texts[a].compare(texts[b]);
+            return texts.at(a).compare(texts.at(b));
         case Mixed: {
             const QVariant &x = mixed[a], &y = mixed[b];
             const bool xs = x.typeId() == QMetaType::QString, ys = y.typeId() == QMetaType::QString;
@@ -362,9 +395,7 @@ struct ResultSet::Column {
     std::size_t memory() const
     {
         std::size_t n = ints.memory() + reals.capacity() * sizeof(double) + nulls.memory();
-        n += texts.capacity() * sizeof(QString);
-        for (const QString &s : texts)
-            n += std::size_t(s.capacity()) * 2;
+        n += texts.memory();
         n += mixed.capacity() * sizeof(QVariant);
         return n;
     }
