@@ -1,5 +1,7 @@
 #include "RuleExpression.h"
 
+#include "logic/RuleArithmetic.h"
+
 #include <QFile>
 #include <QSet>
 
@@ -276,18 +278,17 @@ qint64 RuleExpression::eval(int i, const qint64 *v) const
         return n.value;
     case Op::Field:
         return v[n.value];
+    // The compiled rule table's arithmetic, so that both read a rule alike.
     case Op::Neg:
-        return -eval(n.a, v);
+        return logic::rulemath::negSat(eval(n.a, v));
     case Op::Add:
-        return eval(n.a, v) + eval(n.b, v);
+        return logic::rulemath::addSat(eval(n.a, v), eval(n.b, v));
     case Op::Sub:
-        return eval(n.a, v) - eval(n.b, v);
+        return logic::rulemath::subSat(eval(n.a, v), eval(n.b, v));
     case Op::Mul:
-        return eval(n.a, v) * eval(n.b, v);
-    case Op::Div: {
-        const qint64 d = eval(n.b, v);
-        return d == 0 ? 0 : eval(n.a, v) / d;
-    }
+        return logic::rulemath::mulSat(eval(n.a, v), eval(n.b, v));
+    case Op::Div:
+        return logic::rulemath::divSat(eval(n.a, v), eval(n.b, v));
     case Op::Eq:
         return eval(n.a, v) == eval(n.b, v);
     case Op::Ne:

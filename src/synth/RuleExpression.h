@@ -24,7 +24,8 @@ private:
 // comparisons = == <> != < <= > >=, and / or / not and parentheses, with SQL's
 // precedence. Names are resolved to value slots once, when compiling, so that
 // evaluating a record is a walk over a small array of nodes. Comparisons and
-// logical operators yield 1 or 0; a division by zero yields 0.
+// logical operators yield 1 or 0; arithmetic saturates at the ends of the
+// 64-bit range and a division by zero yields 0, as in the compiled rule table.
 class RuleExpression {
 public:
     // Returns the slot of a field name, or -1 when there is no such field.

@@ -145,6 +145,14 @@ private slots:
                       {"z005", 99999999999999LL},
                       {"z006", 99999999999999LL}}
             << QList<int>{};
+        // Sums that leave the 64-bit range stick at its end instead of wrapping
+        // round: a huge total is not read as a negative one (rule 3) ...
+        constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+        QTest::newRow("sums at the 64-bit limit stay large")
+            << Values{{"c904", 5}, {"z001", kMax}, {"z006", kMax}, {"z007", kMax}} << QList<int>{};
+        // ... and parts too large for any total do not come round to 0 (rule 2).
+        QTest::newRow("sums beyond the 64-bit limit do not wrap to the total")
+            << Values{{"c904", 5}, {"z003", kMax}, {"z004", kMax}, {"z006", 2}} << QList<int>{2, 3};
         QTest::newRow("negative cadres: below every zero") << Values{{"c904", 5}, {"z001", -1}, {"z006", -1}}
                                                           << QList<int>{1, 3, 6, 58, 72};
     }

@@ -133,7 +133,7 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
         RuleValues values;
         // The three lines of a failure are the same for every record that
         // fails the rule: encode them once.
-        std::array<QByteArray, 123> failureLines;
+        std::array<QByteArray, kRuleCount> failureLines;
         const auto &rules = RuleCatalogue::rules();
         QElapsedTimer sinceEvents;
         sinceEvents.start();

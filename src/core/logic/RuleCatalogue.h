@@ -34,10 +34,10 @@ struct Rule {
 // Receives (rule text, rendered explanation) for every failing rule, in rule order.
 using RuleSink = std::function<void(const QString &ruleText, const QString &explanation)>;
 
-// The survey's 123 consistency rules, compiled in.
+// The survey's consistency rules, compiled in from the rule list at build time.
 class RuleCatalogue {
 public:
-    static const std::array<Rule, 123> &rules();
+    static const std::array<Rule, kRuleCount> &rules();
 
     // Evaluates every rule in order and hands each failure to `sink` as it is
     // found. true when no rule failed. The record is only read.
