@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QScreen>
 #include <QtTest>
 
 using namespace tq;
@@ -318,13 +319,42 @@ private slots:
 
         list.ShowList();
         QVERIFY(list.isVisible());
-        QCOMPARE(list.pos(), QPoint(90, 476));
         list.ClearList();
         QVERIFY(!list.isVisible());
         QVERIFY(list.IsListEmpty());
         QCOMPARE(list.RowCount(), 2);
         QCOMPARE(list.Cells(1, 1), QString());
         QCOMPARE(list.Cells(4, 1), QString());
+    }
+
+    // The list opens beside the editor when there is room, else inside it
+    // above the tabs and notes; a place the user chose is kept.
+    void messageListOpensClearOfTheEditor()
+    {
+        struct Target : MessageJumpTarget {
+            void switchToPage(int) override {}
+            void focusBoxByName(const QString &) override {}
+            QList<QRect> areasToKeepClear() const override { return {QRect(0, 500, 800, 100)}; }
+        } target;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget editor;
+        editor.setGeometry(screen.left(), screen.top(), 400, 300);
+        editor.show();
+        TMessageListWinForm list;
+        list.setJumpTarget(&target);
+        list.setOwnerWindow(&editor);
+        list.resize(300, 150);
+        list.AddMessage(QStringLiteral("z002<=z001"), QStringLiteral("说明"), 1, QStringLiteral("z002"));
+        list.ShowList();
+        QCOMPARE(list.frameGeometry().left(), editor.frameGeometry().right() + 1);
+        list.hide();
+
+        // the editor fills the screen: the list sits inside it, clear of the tabs
+        editor.setGeometry(screen);
+        list.ShowList();
+        QVERIFY(list.frameGeometry().bottom() < 500);
+        QVERIFY(!list.frameGeometry().intersects(target.areasToKeepClear().first()));
+        list.hide();
     }
 
     void messageListRowsOnlyGrow()
