@@ -1,147 +1,199 @@
 #include "CliMain.h"
 
-#include "CliInteraction.h"
+#include "CheckCommand.h"
+#include "Command.h"
+#include "InfoCommand.h"
 #include "PrintCommand.h"
-#include "app/AppPaths.h"
-#include "app/Settings.h"
-#include "common/Error.h"
-#include "app/RecordSelection.h"
-#include "logic/BatchCheck.h"
-#include "app/Session.h"
 #include "app/VersionInfo.h"
 
-#include <QDir>
+#include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
+#include <vector>
 
 namespace tq::cli {
 
 namespace {
 
-const QStringList &commands()
-{
-    static const QStringList names{QStringLiteral("info"), QStringLiteral("check"), QStringLiteral("print"),
-                                   QStringLiteral("help"), QStringLiteral("version")};
-    return names;
-}
+// Every headless command, in the order the usage lists them. A new command is
+// a cli/<Name>Command.cpp/.h pair and one line here; the commands live in a
+// static library, where self-registration would be dropped by the linker.
+const CommandFactory Commands[] = {
+    makeCommand<InfoCommand>,
+    makeCommand<CheckCommand>,
+    makeCommand<PrintCommand>,
+};
 
-void usage(QTextStream &out)
+std::unique_ptr<Command> findCommand(const QString &name)
 {
-    out << "usage: tallowmere [COMMAND [OPTIONS]]\n"
-           "Without a command the desktop program starts on the default database.\n\n"
-           "commands:\n"
-           "  --version              print the version and build\n"
-           "  info [--db FILE]       print the database path, its label and its number of records\n"
-           "  check [--db FILE] [--all | --range LO HI | --codes C1,C2,...] [--report-folder DIR]\n"
-           "                         check the records against the consistency rules and mark them;\n"
-           "                         the last line is the result file; exit 0 clean, 1 failures, 2 error\n"
-        << printUsage() << "  help                   this text\n";
-}
-
-// Takes "--db FILE" out of the arguments; empty means the default database.
-bool takeDb(QStringList &args, QString &db, QTextStream &err)
-{
-    const qsizetype at = args.indexOf(QStringLiteral("--db"));
-    if (at < 0)
-        return true;
-    if (at + 1 >= args.size()) {
-        err << "tallowmere: --db needs a file name\n";
-        return false;
+    for (const CommandFactory make : Commands) {
+        auto command = make();
+        if (command->name() == name)
+            return command;
     }
-    db = args.at(at + 1);
-    args.remove(at, 2);
-    return true;
+    return nullptr;
 }
 
-int info(QStringList args, QTextStream &out, QTextStream &err)
+bool isHelp(const QString &arg)
 {
-    QString dbPath;
-    if (!takeDb(args, dbPath, err))
-        return 2;
-    if (!args.isEmpty()) {
-        err << "tallowmere info: unknown argument " << args.first() << "\n";
-        return 2;
-    }
-    Session session;
-    try {
-        session.openDatabase(dbPath);
-        const qint64 n = session.db().scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toLongLong();
-        out << "database: " << session.path() << "\n"
-            << "label: " << session.label() << "\n"
-            << "records: " << n << "\n";
-    } catch (const db::DbError &e) {
-        err << e.text() << "\n";
-        return 2;
-    }
-    return 0;
+    return arg == QLatin1String("help") || arg == QLatin1String("--help") || arg == QLatin1String("-h");
 }
 
-int check(QStringList args, QTextStream &out, QTextStream &err)
+bool isVersion(const QString &arg)
 {
-    QString dbPath;
-    if (!takeDb(args, dbPath, err))
-        return 2;
-    QString folder;
-    RecordSelection selection = RecordSelection::all();
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        if (a == QLatin1String("--all")) {
-            selection = RecordSelection::all();
-        } else if (a == QLatin1String("--range") && args.size() >= 2) {
-            bool okLow = false, okHigh = false;
-            const qint64 low = args.takeFirst().toLongLong(&okLow);
-            const qint64 high = args.takeFirst().toLongLong(&okHigh);
-            const auto range = CodeRange::resolve(okLow ? low : 0, okHigh ? high : 0);
-            if (!range) {
-                err << "请输入逻辑检查的范围\n";
-                return 2;
+    return arg == QLatin1String("version") || arg == QLatin1String("--version") || arg == QLatin1String("-v");
+}
+
+void usage(QTextStream &s)
+{
+    std::vector<std::pair<QString, QString>> rows;
+    for (const CommandFactory make : Commands) {
+        const auto command = make();
+        rows.emplace_back(command->name(), command->summary());
+    }
+    rows.emplace_back(QStringLiteral("help [COMMAND]"), QStringLiteral("this text, or the options of COMMAND"));
+    rows.emplace_back(QStringLiteral("version"), QStringLiteral("print the version and build (also --version, -v)"));
+    qsizetype width = 0;
+    for (const auto &row : rows)
+        width = std::max(width, row.first.size());
+
+    s << "usage: tallowmere [COMMAND [OPTIONS]]\n"
+         "Without a command the desktop program starts on the default database.\n\n"
+         "commands:\n";
+    for (const auto &[name, summary] : rows)
+        s << "  " << name.leftJustified(width + 2) << summary << "\n";
+    s << "\n\"tallowmere help COMMAND\" lists the options of a command.\n";
+}
+
+const QCommandLineOption &helpOption()
+{
+    static const QCommandLineOption option(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                           QStringLiteral("Show the options of this command."));
+    return option;
+}
+
+void declare(Command &command, QCommandLineParser &parser)
+{
+    parser.addOption(helpOption());
+    command.configure(parser);
+}
+
+void commandHelp(const Command &command, const QCommandLineParser &parser, QTextStream &s)
+{
+    s << command.usageLine() << "\n" << command.summary() << "\n";
+    if (!command.description().isEmpty())
+        s << command.description() << "\n";
+    // Qt's text after its own usage line, which names the executable's path
+    // instead of the command.
+    const QString text = parser.helpText();
+    s << text.mid(text.indexOf(u'\n') + 1);
+}
+
+// QCommandLineParser takes every word that starts with '-' for an option, so
+// a negative code or bound ("print -1", "check --range -5 10") would be an
+// unknown option. No command has an option named by digits: such a word is a
+// plain word, unless it is the value of the option before it. The arguments
+// are handed to the parser as options with their values, then "--" and the
+// plain words in their own order; the parser reads that exactly as the
+// mixed order.
+QStringList inParserOrder(QCommandLineParser &parser, const QStringList &args)
+{
+    static const QRegularExpression negativeNumber(QStringLiteral("^-[0-9]+$"));
+    // An option that takes a value swallows the word after it.
+    const auto takesValue = [&parser](const QString &option) {
+        return parser.parse({QString(), option, QStringLiteral("x")}) && parser.positionalArguments().isEmpty();
+    };
+    QStringList options{QStringLiteral("tallowmere")};
+    QStringList words;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--")) {
+            words += args.mid(i + 1);
+            break;
+        }
+        if (arg.size() > 1 && arg.startsWith(u'-') && !negativeNumber.match(arg).hasMatch()) {
+            options << arg;
+            if (!arg.contains(u'=') && takesValue(arg)) {
+                // With no value left, "--" must not become the value: the
+                // arguments as given make the parser report it missing.
+                if (i + 1 == args.size())
+                    return QStringList{QStringLiteral("tallowmere")} + args;
+                options << args.at(++i);
             }
-            selection = RecordSelection::range(*range);
-        } else if (a == QLatin1String("--codes") && !args.isEmpty()) {
-            QList<qint64> codes;
-            for (const QString &part : args.takeFirst().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                bool ok = false;
-                const qint64 c = part.trimmed().toLongLong(&ok);
-                if (!ok) {
-                    err << "tallowmere check: not an organisation code: " << part << "\n";
-                    return 2;
-                }
-                codes << c;
-            }
-            if (codes.isEmpty()) {
-                err << "tallowmere check: --codes needs at least one code\n";
-                return 2;
-            }
-            selection = RecordSelection::codes(codes);
-        } else if (a == QLatin1String("--report-folder") && !args.isEmpty()) {
-            folder = args.takeFirst();
         } else {
-            err << "tallowmere check: unexpected argument " << a << "\n";
-            return 2;
+            words << arg;
         }
     }
-    Session session;
-    CliInteraction ui(out);
+    return options + QStringList{QStringLiteral("--")} + words;
+}
+
+int runCommand(Command &command, const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser parser;
+    declare(command, parser);
+    if (!parser.parse(inParserOrder(parser, args))) {
+        err << "tallowmere " << command.name() << ": " << parser.errorText() << "\n";
+        commandHelp(command, parser, err);
+        return ExitError;
+    }
+    if (parser.isSet(helpOption())) {
+        commandHelp(command, parser, out);
+        return ExitOk;
+    }
+    CommandContext ctx{out, err};
     try {
-        session.openDatabase(dbPath);
-        if (folder.isEmpty()) {
-            Settings settings;
-            folder = AppPaths::reportFolder(settings);
-        }
-        if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
-            err << "无法建立报告文件夹：" << folder << "\n";
-            return 2;
-        }
-        logic::BatchCheck run(session, folder, ui);
-        const auto outcome = run.RunBatchCheck(selection, true);
-        out << "checked " << outcome.checked << " records, " << outcome.failedRecords << " with errors, "
-            << outcome.failures << " errors\n";
-        out << QDir::toNativeSeparators(outcome.resultFile) << "\n";
-        return outcome.failedRecords > 0 ? 1 : 0;
+        return command.run(parser, ctx);
+    } catch (const ArgumentError &e) {
+        out.flush();
+        err << "tallowmere " << command.name() << ": " << e.text() << "\n";
     } catch (const Error &e) {
         out.flush();
         err << e.text() << "\n";
-        return 2;
     }
+    return ExitError;
+}
+
+int unknownCommand(const QString &name, QTextStream &err)
+{
+    err << "tallowmere: unknown command " << name << "\n";
+    usage(err);
+    return ExitError;
+}
+
+// tallowmere help [COMMAND]
+int help(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.isEmpty()) {
+        usage(out);
+        return ExitOk;
+    }
+    if (args.size() > 1) {
+        err << "tallowmere help: unexpected argument " << args.at(1) << "\n";
+        usage(err);
+        return ExitError;
+    }
+    const auto command = findCommand(args.first());
+    if (!command)
+        return unknownCommand(args.first(), err);
+    QCommandLineParser parser;
+    declare(*command, parser);
+    commandHelp(*command, parser, out);
+    return ExitOk;
+}
+
+int dispatch(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.isEmpty() || isHelp(args.first()))
+        return help(args.mid(1), out, err);
+    if (isVersion(args.first())) {
+        out << "tallowmere " << VersionInfo::current().displayText() << "\n";
+        return ExitOk;
+    }
+    const auto command = findCommand(args.first());
+    if (!command)
+        return unknownCommand(args.first(), err);
+    return runCommand(*command, args.mid(1), out, err);
 }
 
 } // namespace
@@ -150,31 +202,15 @@ bool wantsHeadless(const QStringList &args)
 {
     if (args.isEmpty())
         return false;
+    // Every command name is a word, so unknown words come here too and fail
+    // with the usage instead of opening a window.
     const QString &first = args.first();
-    return first == QLatin1String("--version") || first == QLatin1String("-v") || first == QLatin1String("--help") ||
-           first == QLatin1String("-h") || commands().contains(first);
+    return !first.startsWith(u'-') || isHelp(first) || isVersion(first);
 }
 
-int run(const QStringList &argsIn, QTextStream &out, QTextStream &err)
+int run(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    QStringList args = argsIn;
-    const QString cmd = args.isEmpty() ? QStringLiteral("help") : args.takeFirst();
-    int rc = 0;
-    if (cmd == QLatin1String("--version") || cmd == QLatin1String("-v") || cmd == QLatin1String("version")) {
-        out << "tallowmere " << VersionInfo::current().displayText() << "\n";
-    } else if (cmd == QLatin1String("--help") || cmd == QLatin1String("-h") || cmd == QLatin1String("help")) {
-        usage(out);
-    } else if (cmd == QLatin1String("info")) {
-        rc = info(args, out, err);
-    } else if (cmd == QLatin1String("print")) {
-        rc = runPrint(args, out, err);
-    } else if (cmd == QLatin1String("check")) {
-        rc = check(args, out, err);
-    } else {
-        err << "tallowmere: unknown command " << cmd << "\n";
-        usage(err);
-        rc = 2;
-    }
+    const int rc = dispatch(args, out, err);
     out.flush();
     err.flush();
     return rc;

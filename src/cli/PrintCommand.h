@@ -1,19 +1,20 @@
 #pragma once
 
-#include <QStringList>
-
-class QTextStream;
+#include "Command.h"
 
 namespace tq::cli {
 
 // tallowmere print CODE --out FILE.xlsx [--db FILE]
 // Writes the print-out of the record CODE (the form "2009打印表.xltx" beside
-// the program, filled as the main window's print command fills it) to FILE.
-// `args` starts after "print". Exit code 0 when written, 2 on any error, with
-// its text on `err`.
-int runPrint(const QStringList &args, QTextStream &out, QTextStream &err);
-
-// The line of the command for the usage text.
-QString printUsage();
+// the program, filled as the main window's print command fills it) to FILE and
+// prints FILE's path. Exit 0 when written, 2 on any error.
+class PrintCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("print"); }
+    QString summary() const override;
+    QString synopsis() const override { return QStringLiteral("CODE --out FILE.xlsx [--db FILE]"); }
+    void configure(QCommandLineParser &parser) override;
+    int run(const QCommandLineParser &parser, CommandContext &ctx) override;
+};
 
 } // namespace tq::cli

@@ -1,5 +1,6 @@
 #include "CliMain.h"
 #include "Fixtures.h"
+#include "app/AppPaths.h"
 #include "db/Database.h"
 
 #include <QtTest>
@@ -22,6 +23,13 @@ private slots:
         QTest::newRow("version") << QStringList{"--version"} << true;
         QTest::newRow("info") << QStringList{"info", "--db", "x"} << true;
         QTest::newRow("a Qt option") << QStringList{"-platform", "offscreen"} << false;
+        QTest::newRow("another Qt option") << QStringList{"-style", "fusion"} << false;
+        QTest::newRow("help") << QStringList{"help", "check"} << true;
+        QTest::newRow("-h") << QStringList{"-h"} << true;
+        QTest::newRow("-v") << QStringList{"-v"} << true;
+        // Unknown words go headless and fail there, instead of opening a window.
+        QTest::newRow("unknown word") << QStringList{"bogus"} << true;
+        QTest::newRow("a command still to come") << QStringList{"summary", "--all"} << true;
     }
     void headlessIsChosenByTheFirstArgument()
     {
@@ -82,6 +90,147 @@ private slots:
         QVERIFY(!err.isEmpty());
         err.clear();
         QCOMPARE(run({"check", "--db", db, "--codes", "x"}, out, err), 2);
+    }
+
+    void helpTexts_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("shows");
+        const QStringList everyCommand{"info", "check", "print", "help [COMMAND]", "version"};
+        QTest::newRow("help") << QStringList{"help"} << everyCommand;
+        QTest::newRow("--help") << QStringList{"--help"} << everyCommand;
+        QTest::newRow("no arguments") << QStringList() << everyCommand;
+        QTest::newRow("help check") << QStringList{"help", "check"}
+                                    << QStringList{"usage: tallowmere check", "--db <file>", "--report-folder <dir>"};
+        QTest::newRow("check --help") << QStringList{"check", "--help"} << QStringList{"--report-folder", "--codes"};
+        QTest::newRow("-h print") << QStringList{"-h", "print"} << QStringList{"--out <file>", "CODE"};
+        QTest::newRow("info -h") << QStringList{"info", "-h"} << QStringList{"usage: tallowmere info [--db FILE]"};
+    }
+    void helpTexts()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, shows);
+        QString out, err;
+        QCOMPARE(run(args, out, err), 0);
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+        for (const QString &text : shows)
+            QVERIFY2(out.contains(text), qPrintable(text + "\n---\n" + out));
+    }
+
+    // A command line the program cannot make sense of exits with 2 and shows
+    // the usage on stderr; nothing goes to stdout.
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("shows");
+        const QStringList usage{"usage: tallowmere [COMMAND [OPTIONS]]", "check", "print"};
+        QTest::newRow("unknown command") << QStringList{"frobnicate", "--db", "x"}
+                                         << QStringList{"unknown command frobnicate"} + usage;
+        QTest::newRow("help for an unknown command")
+            << QStringList{"help", "frobnicate"} << QStringList{"unknown command frobnicate"} + usage;
+        QTest::newRow("unknown option") << QStringList{"check", "--bogus"}
+                                        << QStringList{"bogus", "usage: tallowmere check", "--report-folder"};
+        QTest::newRow("option of another command")
+            << QStringList{"info", "--out", "x.xlsx"} << QStringList{"out", "usage: tallowmere info"};
+        QTest::newRow("option without its value")
+            << QStringList{"info", "--db"} << QStringList{"--db", "usage: tallowmere info"};
+        QTest::newRow("flag with a value")
+            << QStringList{"check", "--all=3"} << QStringList{"all", "usage: tallowmere check"};
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, shows);
+        QString out, err;
+        QCOMPARE(run(args, out, err), 2);
+        QVERIFY2(out.isEmpty(), qPrintable(out));
+        for (const QString &text : shows)
+            QVERIFY2(err.contains(text), qPrintable(text + "\n---\n" + err));
+    }
+
+    // An empty name must not fall back to the default database or folder: a
+    // script with an unset variable would otherwise check, and mark, the
+    // records of the database beside the program.
+    void emptyNamesAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("errText");
+        QTest::newRow("info --db \"\"") << QStringList{"info", "--db", ""} << "--db needs a file name";
+        QTest::newRow("check --db \"\"") << QStringList{"check", "--db", "", "--report-folder", "REPORTS"}
+                                         << "--db needs a file name";
+        QTest::newRow("check --db=") << QStringList{"check", "--db=", "--report-folder", "REPORTS"}
+                                     << "--db needs a file name";
+        QTest::newRow("check --report-folder \"\"")
+            << QStringList{"check", "--db", "DEFAULT", "--report-folder", ""} << "--report-folder needs a folder name";
+        QTest::newRow("print --db \"\"") << QStringList{"print", "1", "--out", "REPORTS/p.xlsx", "--db", ""}
+                                         << "--db needs a file name";
+    }
+    void emptyNamesAreRefused()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, errText);
+        QTemporaryDir program;
+        const QString defaultDb = tq::test::newSurveyDatabase(program);
+        {
+            tq::db::Database d = tq::db::Database::open(defaultDb);
+            d.exec(QStringLiteral("INSERT INTO dt_data (c901, c902, c904) VALUES (1, '甲', 5)")); // fails a rule
+        }
+        QFile file(defaultDb);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        const QString reports = program.filePath(QStringLiteral("reports"));
+        QVERIFY(QDir().mkpath(reports));
+        args.replaceInStrings(QStringLiteral("REPORTS"), reports)
+            .replaceInStrings(QStringLiteral("DEFAULT"), defaultDb);
+
+        tq::AppPaths::setProgramDir(program.path());
+        QString out, err;
+        const int rc = run(args, out, err);
+        tq::AppPaths::setProgramDir(QString());
+        QCOMPARE(rc, 2);
+        QVERIFY2(err.contains(errText), qPrintable(err));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == before);
+        QVERIFY(QDir(reports).isEmpty());
+    }
+
+    // A code is any whole number with a record; 0 and negative codes exist
+    // in imported data.
+    void printTakesEveryStoredCode_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("errText");
+        QTest::newRow("zero") << "0" << 0 << "";
+        QTest::newRow("negative") << "-1" << 0 << "";
+        QTest::newRow("no such record") << "7" << 2 << "7";
+        QTest::newRow("not a whole number") << "1.5" << 2 << "1.5";
+        QTest::newRow("a word") << "x1" << 2 << "x1";
+    }
+    void printTakesEveryStoredCode()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, exitCode);
+        QFETCH(QString, errText);
+        QTemporaryDir dir;
+        const QString db = tq::test::newSurveyDatabase(dir);
+        {
+            tq::db::Database d = tq::db::Database::open(db);
+            d.exec(QStringLiteral("INSERT INTO dt_data (c901, c902, c904) VALUES (0, '零', 5)"));
+            d.exec(QStringLiteral("INSERT INTO dt_data (c901, c902, c904) VALUES (-1, '负', 5)"));
+        }
+        const QString target = dir.filePath(QStringLiteral("form.xlsx"));
+        tq::AppPaths::setProgramDir(QStringLiteral(TQ_BIN_DIR)); // the print form lies beside the program
+        QString out, err;
+        const int rc = run({"print", code, "--out", target, "--db", db}, out, err);
+        tq::AppPaths::setProgramDir(QString());
+        QCOMPARE(rc, exitCode);
+        QCOMPARE(QFile::exists(target), exitCode == 0);
+        if (exitCode == 0)
+            QCOMPARE(out.trimmed(), QDir::toNativeSeparators(target));
+        else
+            QVERIFY2(err.contains(errText), qPrintable(err));
     }
 };
 

@@ -1,5 +1,5 @@
+#include "CliMain.h"
 #include "Fixtures.h"
-#include "PrintCommand.h"
 #include "ScriptedInteraction.h"
 #include "app/AppPaths.h"
 #include "automation/Workbook.h"
@@ -202,7 +202,7 @@ private slots:
         QFile::remove(out(QStringLiteral("cli.xlsx")));
         QString o, e;
         QTextStream os(&o), es(&e);
-        QCOMPARE(cli::runPrint(args, os, es), exitCode);
+        QCOMPARE(cli::run(QStringList{"print"} + args, os, es), exitCode);
         es.flush();
         os.flush();
         QVERIFY2(e.contains(errText), qPrintable(e));
