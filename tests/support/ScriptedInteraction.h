@@ -23,6 +23,17 @@ public:
     QString caption;
 };
 
+class RecordingTwoLineProgress : public TwoLineProgress {
+public:
+    void show() override { ++shows; }
+    void initFirst(int total) override { firstTotal = total, firstDone = 0; }
+    void initSecond(int total) override { secondTotal = total, secondDone = 0; }
+    void incFirst() override { ++firstDone; }
+    void incSecond() override { ++secondDone; }
+    void finish() override { ++finishes; }
+    int shows = 0, finishes = 0, firstTotal = 0, firstDone = 0, secondTotal = 0, secondDone = 0;
+};
+
 // Answers from a queue and records every message and question, so that each
 // text the program shows can be checked without a window. An exhausted queue
 // answers "no"/cancel.
@@ -67,12 +78,14 @@ public:
     void processEvents() override { ++eventPumps; }
     bool stopRequested() override { return stopAfter >= 0 && eventPumps >= stopAfter; }
     Progress &progress() override { return recordedProgress; }
+    TwoLineProgress &twoLineProgress() override { return recordedTwoLine; }
 
     QStringList messages, questions, inputs, dialogs, viewed;
     QQueue<QVariant> answers;
     int eventPumps = 0;
     int stopAfter = -1;
     RecordingProgress recordedProgress;
+    RecordingTwoLineProgress recordedTwoLine;
 
 private:
     QVariant next() { return answers.isEmpty() ? QVariant() : answers.dequeue(); }

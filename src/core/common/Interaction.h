@@ -18,6 +18,20 @@ public:
     virtual bool pauseRequested() const { return false; }
 };
 
+// The two-line progress window of nested work: the overall bar counts the
+// parts of a run (the sheets of a summary), the current-task bar the steps of
+// the part in hand. show() opens it, finish() closes it.
+class TwoLineProgress {
+public:
+    virtual ~TwoLineProgress() = default;
+    virtual void show() {}
+    virtual void initFirst(int /*total*/) {}
+    virtual void initSecond(int /*total*/) {}
+    virtual void incFirst() {}
+    virtual void incSecond() {}
+    virtual void finish() {}
+};
+
 // Everything core routines need from the person at the screen: messages,
 // questions, file names, progress, and a way to let pending work run. The GUI
 // answers with dialogs, the headless commands from their flags, tests from a
@@ -50,6 +64,12 @@ public:
     virtual void processEvents() = 0;
     virtual bool stopRequested() = 0;
     virtual Progress &progress() = 0;
+    // Nobody watches the two-line window unless the interaction shows one.
+    virtual TwoLineProgress &twoLineProgress()
+    {
+        static TwoLineProgress none;
+        return none;
+    }
 };
 
 } // namespace tq

@@ -65,6 +65,7 @@ public:
     void processEvents() override { m_base.processEvents(); }
     bool stopRequested() override { return m_stop ? m_stop() : m_base.stopRequested(); }
     Progress &progress() override { return m_progress; }
+    TwoLineProgress &twoLineProgress() override { return m_base.twoLineProgress(); }
 
 private:
     Interaction &m_base;

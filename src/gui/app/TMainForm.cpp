@@ -14,6 +14,9 @@
 #include "entry/TdlgSurveyDataForm.h"
 #include "logic/BatchCheck.h"
 #include "logic/TdlgCheckForm.h"
+#include "summary/GroupExchange.h"
+#include "summary/TdlgGroupListForm.h"
+#include "summary/TdlgSumForm.h"
 
 #include <QAction>
 #include <QDate>
@@ -119,10 +122,10 @@ static const TMainForm::CommandInfo kCommands[TMainForm::kCommandCount] = {
     {Cmd::Check, "actCheck", u"检查数据的逻辑", QStyle::SP_DialogApplyButton, &TMainForm::actCheckExecute},
     {Cmd::CheckSelected, "actCheckSelected", u"检查选中数据的逻辑", QStyle::SP_DialogYesButton,
      &TMainForm::actCheckSelectedExecute},
-    {Cmd::Sum, "actSum", u"数据汇总", QStyle::SP_FileDialogListView, nullptr},
-    {Cmd::Group, "actGroup", u"数据分组", QStyle::SP_DirIcon, nullptr},
-    {Cmd::GroupImport, "actGroupImport", u"数据分组导入", QStyle::SP_ArrowDown, nullptr},
-    {Cmd::GroupExport, "actGroupExport", u"数据分组导出", QStyle::SP_ArrowUp, nullptr},
+    {Cmd::Sum, "actSum", u"数据汇总", QStyle::SP_FileDialogListView, &TMainForm::actSumExecute},
+    {Cmd::Group, "actGroup", u"数据分组", QStyle::SP_DirIcon, &TMainForm::actGroupExecute},
+    {Cmd::GroupImport, "actGroupImport", u"数据分组导入", QStyle::SP_ArrowDown, &TMainForm::actGroupImportExecute},
+    {Cmd::GroupExport, "actGroupExport", u"数据分组导出", QStyle::SP_ArrowUp, &TMainForm::actGroupExportExecute},
     {Cmd::ConditionSearch, "actConditionSearch", u"指标查询", QStyle::SP_FileDialogContentsView, nullptr},
     {Cmd::Locate, "actLocate", u"按条件查找定位数据", QStyle::SP_ArrowRight, nullptr},
     {Cmd::Search, "actSearch", u"按编号范围查找数据", QStyle::SP_FileDialogContentsView, nullptr},
@@ -583,6 +586,39 @@ void TMainForm::actPrintExecute()
 {
     if (const auto code = m_list.currentCode(); code && listHasRows())
         printRecord(entry::RecordPrintout::mainWindowTemplate(), *code, true);
+}
+
+// ---------------------------------------------------------------------------
+// Summary and groupings
+
+void TMainForm::actSumExecute()
+{
+    TdlgSumForm dlg(m_session.db(), m_ui, AppPaths::inProgramDir(summary::SheetList::fileName()),
+                    summary::SummaryWorkbook::defaultTemplate(), this);
+    dlg.exec();
+}
+
+void TMainForm::actGroupExecute()
+{
+    TdlgGroupListForm dlg(m_session.db(), m_ui,
+                          {[this] { actGroupImportExecute(); }, [this] { actGroupExportExecute(); }}, this);
+    dlg.exec();
+}
+
+void TMainForm::actGroupImportExecute()
+{
+    run([this] {
+        summary::GroupExchange(m_ui, summary::GroupExchange::exchangeFolder(m_settings)).ImportGroups(m_session.db());
+    });
+}
+
+void TMainForm::actGroupExportExecute()
+{
+    // Groupings are shared from the default database, whichever is open.
+    run([this] {
+        summary::GroupExchange(m_ui, summary::GroupExchange::exchangeFolder(m_settings))
+            .ExportGroups(AppPaths::defaultDatabasePath());
+    });
 }
 
 } // namespace tq::gui

@@ -17,13 +17,24 @@ namespace tq::gui {
 
 GuiInteraction::GuiInteraction(QWidget *parent) : m_parent(parent) {}
 
-GuiInteraction::~GuiInteraction() { delete m_progress; }
+GuiInteraction::~GuiInteraction()
+{
+    delete m_progress;
+    delete m_twoLine;
+}
 
 Progress &GuiInteraction::progress()
 {
     if (!m_progress)
         m_progress = new TProgressBarForm(m_parent);
     return *m_progress;
+}
+
+TwoLineProgress &GuiInteraction::twoLineProgress()
+{
+    if (!m_twoLine)
+        m_twoLine = new TProgressBar2LineForm(m_parent);
+    return *m_twoLine;
 }
 
 void GuiInteraction::setParent(QWidget *parent) { m_parent = parent; }

@@ -10,6 +10,7 @@ class QWidget;
 namespace tq::gui {
 
 class TProgressBarForm;
+class TProgressBar2LineForm;
 
 // Dialogs of the desktop for the core routines' questions and messages.
 class GuiInteraction : public Interaction {
@@ -29,12 +30,14 @@ public:
     void processEvents() override;
     bool stopRequested() override;
     Progress &progress() override;
+    TwoLineProgress &twoLineProgress() override;
     // Asks the running operation to stop at its next chance.
     void requestStop() { m_stop = true; }
 
 private:
     QWidget *m_parent;
     QPointer<TProgressBarForm> m_progress;
+    QPointer<TProgressBar2LineForm> m_twoLine;
     bool m_stop = false;
 };
 

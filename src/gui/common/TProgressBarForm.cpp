@@ -1,5 +1,7 @@
 #include "common/TProgressBarForm.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -153,7 +155,11 @@ void TProgressBar2LineForm::IncFirst()
 void TProgressBar2LineForm::IncSecond()
 {
     m_second->setValue(m_second->value() + 1);
-    repaint();
+    // Steps can come by the thousand (a summary's cells); a repaint per
+    // hundredth is all the eye sees.
+    const int step = std::max(1, m_second->maximum() / 100);
+    if (m_second->value() % step == 0 || m_second->value() >= m_second->maximum())
+        repaint();
 }
 
 } // namespace tq::gui

@@ -51,7 +51,7 @@ private:
 };
 
 // Two bars for nested work: the whole run and the task in hand.
-class TProgressBar2LineForm : public QDialog {
+class TProgressBar2LineForm : public QDialog, public TwoLineProgress {
     Q_OBJECT
 public:
     explicit TProgressBar2LineForm(QWidget *parent = nullptr);
@@ -59,6 +59,14 @@ public:
     void InitSecond(int n);
     void IncFirst();
     void IncSecond();
+
+    // TwoLineProgress
+    void show() override { QDialog::show(); }
+    void initFirst(int total) override { InitFirst(total); }
+    void initSecond(int total) override { InitSecond(total); }
+    void incFirst() override { IncFirst(); }
+    void incSecond() override { IncSecond(); }
+    void finish() override { hide(); }
     QProgressBar *first() const { return m_first; }
     QProgressBar *second() const { return m_second; }
 
