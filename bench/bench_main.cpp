@@ -4,6 +4,9 @@
 //   tq_bench check [--records N]      batch logic check of every record
 //   tq_bench editor                   page changes and record loads in the record editor
 //   tq_bench startup                  main window on the default database
+//   tq_bench summary [--records N] [--db FILE]
+//                                     summary workbook of all 24 table sheets, by level and by a
+//                                     grouping of 50 code ranges, beside the plain scan and the statements
 // Every figure is printed; nothing here fails on time.
 
 #include "CliInteraction.h"
@@ -21,6 +24,9 @@
 #include "app/RecordList.h"
 #include "db/ResultSet.h"
 #include "logic/BatchCheck.h"
+#include "summary/SummaryDefinitions.h"
+#include "summary/SummaryFigures.h"
+#include "summary/SummaryWorkbook.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -32,6 +38,8 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
+#include <limits>
 #include <sqlite3.h>
 
 using namespace tq;
@@ -258,6 +266,99 @@ int benchEditor()
 
 } // namespace
 
+// The summary workbook against the cost of reading the records once.
+int benchSummary(int n, const QString &existing)
+{
+    QTemporaryDir dir;
+    const QString path = existing.isEmpty() ? makeDatabase(dir, n) : existing;
+    db::Database db = db::Database::open(path);
+    const auto time = [](const std::function<void()> &work) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        return t.elapsed();
+    };
+    const auto plainScan = [&] {
+        db::Statement st = db.prepare(QStringLiteral("SELECT * FROM dt_data"));
+        qint64 rows = 0;
+        while (st.step())
+            ++rows;
+        return rows;
+    };
+    plainScan(); // the file in the page cache, as it is after the list has been shown
+    qint64 rows = 0;
+    qint64 scan = std::numeric_limits<qint64>::max();
+    for (int i = 0; i < 3; ++i)
+        scan = std::min(scan, time([&] { rows = plainScan(); }));
+    out << "plain scan, SQLite steps SELECT * FROM dt_data over " << rows << " rows: " << scan << " ms\n";
+
+    const summary::SummaryDefinitions &defs = summary::InitSummaryDefinitions();
+    const qint64 statements = time([&] {
+        for (int sheet = 2; sheet <= 25; ++sheet) {
+            db::Statement st = db.prepare(defs.levelStatement(sheet));
+            while (st.step()) {
+            }
+        }
+    });
+    out << "the 24 level statements one after the other in SQLite: " << statements << " ms ("
+        << QString::number(double(statements) / std::max<qint64>(scan, 1), 'f', 2) << "x the plain scan)\n";
+
+    QuietInteraction ui(out);
+    summary::SheetList all = summary::SheetList::builtIn();
+    all.tickAll(true);
+    const QString templatePath = QStringLiteral(TQ_BIN_DIR "/2009基层以上汇总表.xltx");
+    const QString target = dir.filePath(QStringLiteral("summary.xlsx"));
+    // The machine is shared: each figure is the best of three runs.
+    const auto whole = [&](summary::SummaryMode mode, qint64 group, const char *what) {
+        qint64 best = std::numeric_limits<qint64>::max();
+        for (int i = 0; i < 3; ++i) {
+            QFile::remove(target);
+            best = std::min(
+                best, time([&] { summary::SummaryWorkbook(db, ui, templatePath).saveAs(all, mode, group, target); }));
+            scan = std::min(scan, time([&] { plainScan(); }));
+        }
+        out << "program, " << what << ", all 24 table sheets, workbook saved: " << best << " ms ("
+            << QString::number(double(best) / std::max<qint64>(scan, 1), 'f', 2) << "x the best plain scan, " << scan
+            << " ms), " << QFileInfo(target).size() / 1024 << " KiB\n";
+    };
+    whole(summary::SummaryMode::ByLevel, 0, "by level");
+
+    // A grouping of 50 equal code ranges over the codes in use.
+    const qint64 low = db.scalar(QStringLiteral("SELECT min(c901) FROM dt_data")).toLongLong();
+    const qint64 high = db.scalar(QStringLiteral("SELECT max(c901) FROM dt_data")).toLongLong() + 1;
+    {
+        db::Transaction t(db);
+        db.exec(QStringLiteral("INSERT INTO ct_group (name) VALUES ('bench')"));
+        const qint64 group = db.lastInsertId();
+        for (int i = 0; i < 50; ++i)
+            db.exec(QStringLiteral("INSERT INTO DT_GroupItem (GroupID, Title, LowBoundary, HighBoundary, LowSymbol, "
+                                   "HighSymbol) VALUES (?, ?, ?, ?, '>=', '<')"),
+                    {group, QStringLiteral("第%1组").arg(i + 1), low + (high - low) * i / 50,
+                     low + (high - low) * (i + 1) / 50});
+        t.commit();
+        const std::vector<summary::GroupItem> items = summary::readGroupItems(db, group);
+        const qint64 itemStatements = time([&] {
+            int i = 0;
+            for (const summary::GroupItem &item : items) {
+                ++i;
+                for (int sheet = 2; sheet <= 25; ++sheet) {
+                    const summary::BoundStatement b = defs.itemStatement(sheet, item, i);
+                    db::Statement st = db.prepare(b.sql);
+                    st.bindAll(b.params);
+                    while (st.step()) {
+                    }
+                }
+            }
+        });
+        out << "the 24 x 50 item statements one after the other in SQLite: " << itemStatements << " ms ("
+            << QString::number(double(itemStatements) / std::max<qint64>(scan, 1), 'f', 2) << "x the plain scan)\n";
+        whole(summary::SummaryMode::ByGroup, group, "by a grouping of 50 code ranges");
+        db.exec(QStringLiteral("DELETE FROM DT_GroupItem WHERE GroupID = ?"), {group});
+        db.exec(QStringLiteral("DELETE FROM ct_group WHERE id = ?"), {group});
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
@@ -272,6 +373,10 @@ int main(int argc, char **argv)
         rc = benchCheck(records(args, 100000),
                         args.indexOf(QStringLiteral("--db")) > 0 ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
                                                                  : QString());
+    else if (what == QLatin1String("summary"))
+        rc = benchSummary(records(args, 100000), args.indexOf(QStringLiteral("--db")) > 0
+                                                     ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
+                                                     : QString());
     else if (what == QLatin1String("editor"))
         rc = benchEditor();
     else if (what == QLatin1String("startup"))

@@ -135,13 +135,171 @@ SummaryTable SummaryFigures::exactByItems(int sheet, const std::vector<GroupItem
     return table;
 }
 
+namespace {
+
+// A code range of a grouping, checked once before the pass.
+struct Range {
+    QString low, high;
+    qint64 lo = 0, hi = 0;
+    bool usable = false; // false when a boundary is empty: the range takes no record
+
+    bool contains(qint64 v) const { return usable && holds(v, low, lo) && holds(v, high, hi); }
+    static bool holds(qint64 v, const QString &op, qint64 bound)
+    {
+        if (op.size() == 1) {
+            switch (op.at(0).unicode()) {
+            case '>':
+                return v > bound;
+            case '<':
+                return v < bound;
+            default:
+                return v == bound;
+            }
+        }
+        return op.at(0) == u'>' ? v >= bound : v <= bound;
+    }
+};
+
+} // namespace
+
+// Everything the pass needs while the engine feeds it the records. The
+// engine takes at most 127 arguments a function, so the fields are handed over
+// in chunks, each chunk a function of its own with c901 and c904 in front.
+struct SummaryFigures::Pass {
+    struct Chunk {
+        Pass *pass = nullptr;
+        int index = 0;
+        std::vector<std::size_t> columns; // value columns fed by this chunk
+        std::vector<int> argOf;           // per column of `columns`: its argument
+        std::vector<char> codedArg;       // per argument: a yes/no or four-way answer
+    };
+
+    std::vector<Column> columns;
+    std::vector<Chunk> chunks;
+    std::vector<Bucket> &buckets;
+    const std::vector<Range> *ranges = nullptr;
+    std::unordered_map<qint64, int> levelBucket;
+    Interaction *ui = nullptr;
+    qint64 perStep = 1;
+    qint64 rows = 0;
+    bool refused = false; // a value the pass leaves to the statements
+
+    explicit Pass(std::vector<Bucket> &b) : buckets(b) {}
+
+    static void step(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+    {
+        auto *chunk = static_cast<Chunk *>(sqlite3_user_data(ctx));
+        Pass &p = *chunk->pass;
+        if (p.refused || argc < 2)
+            return;
+        if (chunk->index == 0 && ++p.rows % p.perStep == 0) {
+            p.ui->twoLineProgress().incSecond();
+            p.ui->processEvents();
+        }
+        qint64 c901 = 0, c904 = 0;
+        const int has901 = whole(argv[0], c901);
+        const int has904 = whole(argv[1], c904);
+        if (has901 < 0 || has904 < 0) {
+            p.refused = true;
+            return;
+        }
+        const bool pass[3] = {has901 && c901 > 0, has904 && c904 >= 0, has904 && c904 > 0};
+        if (!pass[0] && !pass[1] && !pass[2])
+            return;
+
+        int targets[64];
+        std::vector<int> many;
+        int count = 0;
+        const auto target = [&](int t) {
+            if (count < 64)
+                targets[count] = t;
+            else
+                many.push_back(t);
+            ++count;
+        };
+        if (p.ranges) {
+            if (!has901)
+                return;
+            for (std::size_t i = 0; i < p.ranges->size(); ++i)
+                if ((*p.ranges)[i].contains(c901))
+                    target(int(i));
+        } else if (has904) {
+            const auto at = p.levelBucket.find(c904);
+            if (at != p.levelBucket.end())
+                target(at->second);
+        }
+        if (count == 0)
+            return;
+
+        // The contributions of this record, once, then added to each of its
+        // buckets.
+        const std::size_t n = chunk->columns.size();
+        qint64 contrib[256];
+        bool counts[256];
+        std::vector<qint64> contribMore(n > 256 ? n : 0);
+        std::vector<char> countsMore(n > 256 ? n : 0);
+        qint64 *c = n > 256 ? contribMore.data() : contrib;
+        bool *has = n > 256 ? reinterpret_cast<bool *>(countsMore.data()) : counts;
+        for (std::size_t k = 0; k < n; ++k) {
+            const Column &col = p.columns[chunk->columns[k]];
+            const int arg = chunk->argOf[k];
+            has[k] = false;
+            if (!pass[col.filter] || arg >= argc)
+                continue;
+            qint64 v = 0;
+            const int got = whole(argv[arg], v);
+            if (got < 0 || (got > 0 && chunk->codedArg[std::size_t(arg)] && (v > kCodedLimit || v < -kCodedLimit))) {
+                p.refused = true;
+                return;
+            }
+            if (got > 0) {
+                has[k] = true;
+                c[k] = contribution(col.kind, col.sub, v);
+            }
+        }
+        for (int t = 0; t < count; ++t) {
+            Bucket &b = p.buckets[std::size_t(t < 64 ? targets[t] : many[std::size_t(t - 64)])];
+            if (chunk->index == 0)
+                for (int f = 0; f < 3; ++f)
+                    b.passing[f] += pass[f];
+            for (std::size_t k = 0; k < n; ++k) {
+                if (!has[k])
+                    continue;
+                const std::size_t at = chunk->columns[k];
+                if (__builtin_add_overflow(b.sums[at], c[k], &b.sums[at])) {
+                    p.refused = true;
+                    return;
+                }
+                b.any[at] = 1;
+            }
+        }
+    }
+
+    static void final(sqlite3_context *ctx) { sqlite3_result_null(ctx); }
+
+    // 1 a whole number, 0 empty, -1 anything else.
+    static int whole(sqlite3_value *v, qint64 &out)
+    {
+        switch (sqlite3_value_type(v)) {
+        case SQLITE_INTEGER:
+            out = sqlite3_value_int64(v);
+            return 1;
+        case SQLITE_NULL:
+            return 0;
+        default:
+            return -1;
+        }
+    }
+};
+
 bool SummaryFigures::onePass(const std::vector<int> &sheets, const std::vector<GroupItem> *items,
                              const std::vector<qint64> &levelIds, std::vector<Bucket> &buckets)
 {
-    // The columns of the requested sheets, laid end to end.
+    Pass pass(buckets);
+    // The columns of the requested sheets, laid end to end, and the fields
+    // they read.
     QStringList fields;
-    std::vector<Column> columns;
-    std::vector<char> coded; // per field: a yes/no or four-way answer
+    std::vector<char> coded;
     for (int n : sheets) {
         const SummarySheet &s = m_defs.sheet(n);
         for (const SummaryItem &item : s.items) {
@@ -157,153 +315,94 @@ bool SummaryFigures::onePass(const std::vector<int> &sheets, const std::vector<G
                     coded[std::size_t(field)] = 1;
             }
             for (int sub = 1; sub <= item.columns(); ++sub)
-                columns.push_back({field, item.kind, item.columns() > 1 ? sub : 0, filterIndex(s.filter)});
+                pass.columns.push_back({field, item.kind, item.columns() > 1 ? sub : 0, filterIndex(s.filter)});
         }
     }
 
-    // The code ranges, checked once; a symbol the engine would not take goes
-    // to the statements, which report it.
-    struct Range {
-        QString low, high;
-        bool lowNull, highNull;
-        qint64 lo, hi;
-    };
+    // The code ranges; a symbol or boundary the pass cannot compare as the
+    // engine would goes to the statements.
     std::vector<Range> ranges;
     if (items) {
         for (const GroupItem &it : *items) {
-            Range r{SummaryDefinitions::checkedSymbol(it.lowSymbol),
-                    SummaryDefinitions::checkedSymbol(it.highSymbol),
-                    !it.lowBoundary.isValid() || it.lowBoundary.isNull(),
-                    !it.highBoundary.isValid() || it.highBoundary.isNull(),
-                    0,
-                    0};
+            Range r;
+            r.low = SummaryDefinitions::checkedSymbol(it.lowSymbol);
+            r.high = SummaryDefinitions::checkedSymbol(it.highSymbol);
             if (r.low.isEmpty() || r.high.isEmpty())
                 return false;
-            bool ok1 = true, ok2 = true;
-            if (!r.lowNull)
-                r.lo = it.lowBoundary.toLongLong(&ok1);
-            if (!r.highNull)
-                r.hi = it.highBoundary.toLongLong(&ok2);
-            // A boundary that is not a whole number compares as the engine says.
-            if (!ok1 || !ok2 || (!r.lowNull && it.lowBoundary.typeId() == QMetaType::Double) ||
-                (!r.highNull && it.highBoundary.typeId() == QMetaType::Double))
-                return false;
+            const bool lowEmpty = !it.lowBoundary.isValid() || it.lowBoundary.isNull();
+            const bool highEmpty = !it.highBoundary.isValid() || it.highBoundary.isNull();
+            if (!lowEmpty && !highEmpty) {
+                if (it.lowBoundary.typeId() != QMetaType::LongLong || it.highBoundary.typeId() != QMetaType::LongLong)
+                    return false;
+                r.lo = it.lowBoundary.toLongLong();
+                r.hi = it.highBoundary.toLongLong();
+                r.usable = true;
+            }
             ranges.push_back(r);
         }
+        pass.ranges = &ranges;
     }
-    const auto compare = [](qint64 v, const QString &op, qint64 bound) {
-        if (op.size() == 1) {
-            switch (op.at(0).unicode()) {
-            case '>':
-                return v > bound;
-            case '<':
-                return v < bound;
-            default:
-                return v == bound;
-            }
-        }
-        return op.at(0) == u'>' ? v >= bound : v <= bound;
-    };
+    for (std::size_t i = 0; i < levelIds.size(); ++i)
+        pass.levelBucket.emplace(levelIds[i], int(i));
 
     buckets.assign(items ? items->size() : levelIds.size(), Bucket{});
     for (Bucket &b : buckets) {
-        b.sums.assign(columns.size(), 0);
-        b.any.assign(columns.size(), 0);
+        b.sums.assign(pass.columns.size(), 0);
+        b.any.assign(pass.columns.size(), 0);
     }
-    std::unordered_map<qint64, int> levelBucket;
-    for (std::size_t i = 0; i < levelIds.size(); ++i)
-        levelBucket.emplace(levelIds[i], int(i));
 
-    QString sql = QStringLiteral("select c901,c904");
-    for (const QString &f : fields)
-        sql += QLatin1Char(',') + f;
-    sql += QStringLiteral(" from dt_data");
-    db::Statement st = m_db.prepare(sql);
-    sqlite3_stmt *h = st.handle();
+    constexpr int kFieldsPerChunk = 120;
+    const int chunkCount = std::max(1, int((fields.size() + kFieldsPerChunk - 1) / kFieldsPerChunk));
+    pass.chunks.resize(std::size_t(chunkCount));
+    QStringList calls;
+    for (int k = 0; k < chunkCount; ++k) {
+        Pass::Chunk &chunk = pass.chunks[std::size_t(k)];
+        chunk.pass = &pass;
+        chunk.index = k;
+        chunk.codedArg = {0, 0};
+        QStringList args{QStringLiteral("c901"), QStringLiteral("c904")};
+        const int first = k * kFieldsPerChunk;
+        const int last = std::min(int(fields.size()), first + kFieldsPerChunk);
+        for (int f = first; f < last; ++f) {
+            args << fields[f];
+            chunk.codedArg.push_back(coded[std::size_t(f)]);
+        }
+        for (std::size_t c = 0; c < pass.columns.size(); ++c) {
+            const int f = pass.columns[c].field;
+            if (f >= first && f < last) {
+                chunk.columns.push_back(c);
+                chunk.argOf.push_back(f - first + 2);
+            }
+        }
+        calls << QStringLiteral("tq_summary_pass%1(").arg(k) + args.join(u',') + u')';
+    }
+
+    sqlite3 *h = m_db.handle();
+    const auto unregister = [&] {
+        for (int k = 0; k < chunkCount; ++k)
+            sqlite3_create_function_v2(h, QStringLiteral("tq_summary_pass%1").arg(k).toUtf8().constData(), -1,
+                                       SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+    };
+    for (int k = 0; k < chunkCount; ++k) {
+        const Pass::Chunk &chunk = pass.chunks[std::size_t(k)];
+        sqlite3_create_function_v2(h, QStringLiteral("tq_summary_pass%1").arg(k).toUtf8().constData(),
+                                   int(chunk.codedArg.size()), SQLITE_UTF8, const_cast<Pass::Chunk *>(&chunk), nullptr,
+                                   &Pass::step, &Pass::final, nullptr);
+    }
 
     const qint64 total = m_db.scalar(QStringLiteral("select count(*) from dt_data")).toLongLong();
-    TwoLineProgress &bar = m_ui.twoLineProgress();
     constexpr int kSteps = 100;
-    bar.initSecond(kSteps);
-    const qint64 perStep = std::max<qint64>(1, total / kSteps);
-
-    std::vector<qint64> values(std::size_t(fields.size()));
-    std::vector<unsigned char> present(std::size_t(fields.size()));
-    std::vector<qint64> contrib(columns.size());
-    std::vector<unsigned char> counts(columns.size());
-    std::vector<int> targets;
-    qint64 row = 0;
-    while (st.step()) {
-        if (++row % perStep == 0) {
-            bar.incSecond();
-            m_ui.processEvents();
-        }
-        const auto whole = [h](int c, qint64 &v) -> int { // 1 value, 0 empty, -1 anything else
-            switch (sqlite3_column_type(h, c)) {
-            case SQLITE_INTEGER:
-                v = sqlite3_column_int64(h, c);
-                return 1;
-            case SQLITE_NULL:
-                return 0;
-            default:
-                return -1;
-            }
-        };
-        qint64 c901 = 0, c904 = 0;
-        const int has901 = whole(0, c901);
-        const int has904 = whole(1, c904);
-        if (has901 < 0 || has904 < 0)
-            return false;
-        const bool pass[3] = {has901 && c901 > 0, has904 && c904 >= 0, has904 && c904 > 0};
-        if (!pass[0] && !pass[1] && !pass[2])
-            continue;
-
-        targets.clear();
-        if (items) {
-            if (!has901)
-                continue;
-            for (std::size_t i = 0; i < ranges.size(); ++i) {
-                const Range &r = ranges[i];
-                if (!r.lowNull && !r.highNull && compare(c901, r.low, r.lo) && compare(c901, r.high, r.hi))
-                    targets.push_back(int(i));
-            }
-        } else if (has904) {
-            const auto at = levelBucket.find(c904);
-            if (at != levelBucket.end())
-                targets.push_back(at->second);
-        }
-        if (targets.empty())
-            continue;
-
-        for (int f = 0; f < int(fields.size()); ++f) {
-            const int got = whole(f + 2, values[std::size_t(f)]);
-            if (got < 0)
-                return false;
-            present[std::size_t(f)] = got > 0;
-            if (got > 0 && coded[std::size_t(f)] &&
-                (values[std::size_t(f)] > kCodedLimit || values[std::size_t(f)] < -kCodedLimit))
-                return false;
-        }
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            const Column &col = columns[c];
-            counts[c] = col.field >= 0 && pass[col.filter] && present[std::size_t(col.field)];
-            if (counts[c])
-                contrib[c] = contribution(col.kind, col.sub, values[std::size_t(col.field)]);
-        }
-        for (int t : targets) {
-            Bucket &b = buckets[std::size_t(t)];
-            for (int k = 0; k < 3; ++k)
-                b.passing[k] += pass[k];
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                if (!counts[c])
-                    continue;
-                if (__builtin_add_overflow(b.sums[c], contrib[c], &b.sums[c]))
-                    return false;
-                b.any[c] = 1;
-            }
-        }
+    m_ui.twoLineProgress().initSecond(kSteps);
+    pass.perStep = std::max<qint64>(1, total / kSteps);
+    pass.ui = &m_ui;
+    try {
+        m_db.scalar(QStringLiteral("select ") + calls.join(u',') + QStringLiteral(" from dt_data"));
+    } catch (...) {
+        unregister();
+        throw;
     }
-    return true;
+    unregister();
+    return !pass.refused;
 }
 
 SummaryTables SummaryFigures::byLevel(const std::vector<int> &sheets)

@@ -58,6 +58,7 @@ public:
 
 private:
     struct Bucket;
+    struct Pass;
     // false when the data need the statements.
     bool onePass(const std::vector<int> &sheets, const std::vector<GroupItem> *items,
                  const std::vector<qint64> &levelIds, std::vector<Bucket> &buckets);
