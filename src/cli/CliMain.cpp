@@ -4,6 +4,7 @@
 #include "Command.h"
 #include "InfoCommand.h"
 #include "PrintCommand.h"
+#include "SummaryCommand.h"
 #include "app/VersionInfo.h"
 
 #include <QCommandLineParser>
@@ -23,6 +24,7 @@ const CommandFactory Commands[] = {
     makeCommand<InfoCommand>,
     makeCommand<CheckCommand>,
     makeCommand<PrintCommand>,
+    makeCommand<SummaryCommand>,
 };
 
 std::unique_ptr<Command> findCommand(const QString &name)

@@ -1,6 +1,7 @@
 #include "CliMain.h"
 #include "Fixtures.h"
 #include "app/AppPaths.h"
+#include "automation/Workbook.h"
 #include "db/Database.h"
 
 #include <QtTest>
@@ -29,7 +30,7 @@ private slots:
         QTest::newRow("-v") << QStringList{"-v"} << true;
         // Unknown words go headless and fail there, instead of opening a window.
         QTest::newRow("unknown word") << QStringList{"bogus"} << true;
-        QTest::newRow("a command still to come") << QStringList{"summary", "--all"} << true;
+        QTest::newRow("summary") << QStringList{"summary", "--out", "x.xlsx"} << true;
     }
     void headlessIsChosenByTheFirstArgument()
     {
@@ -96,7 +97,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("shows");
-        const QStringList everyCommand{"info", "check", "print", "help [COMMAND]", "version"};
+        const QStringList everyCommand{"info", "check", "print", "summary", "help [COMMAND]", "version"};
         QTest::newRow("help") << QStringList{"help"} << everyCommand;
         QTest::newRow("--help") << QStringList{"--help"} << everyCommand;
         QTest::newRow("no arguments") << QStringList() << everyCommand;
@@ -193,6 +194,58 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll() == before);
         QVERIFY(QDir(reports).isEmpty());
+    }
+
+    // The summary workbook by level (all table sheets unless told) or by a
+    // grouping; bad sheet numbers and unknown groupings end with exit 2.
+    void summaryWorkbook_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expect"); // sheets, first sheet, caption, row 9; or the error
+        QTest::newRow("by level") << QStringList{} << 0 << "24|表一  工会组织建设状况(1)|工会层次|未分类";
+        QTest::newRow("by grouping, two sheets")
+            << QStringList{"--group", "1", "--sheets", "1,2"} << 0 << "2|封面|分    组|一级";
+        QTest::newRow("every grouping") << QStringList{"--group", "0", "--sheets", "25"} << 0
+                                        << "1|表十二  开展创建劳动关系和谐企业与工业园区活动(3)|分    组|一级";
+        QTest::newRow("sheet 0") << QStringList{"--sheets", "0,2"} << 2 << "--sheets takes sheet numbers";
+        QTest::newRow("sheet 26") << QStringList{"--sheets", "26"} << 2 << "--sheets takes sheet numbers";
+        QTest::newRow("unknown grouping") << QStringList{"--group", "9"} << 2 << "没有编号为 9 的自定义分组";
+        QTest::newRow("grouping not a number") << QStringList{"--group", "x"} << 2 << "--group takes";
+        QTest::newRow("no --out") << QStringList{"--out", ""} << 2 << "usage: tallowmere summary";
+    }
+    void summaryWorkbook()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expect);
+        QTemporaryDir dir;
+        const QString db = tq::test::newSurveyDatabase(dir);
+        {
+            tq::db::Database d = tq::db::Database::open(db);
+            d.execScript(QStringLiteral("INSERT INTO dt_data (c901, c902, c904, z001) VALUES (5, '甲', 5, 10);"
+                                        "INSERT INTO ct_group (id, name) VALUES (1, '组');"
+                                        "INSERT INTO DT_GroupItem (GroupID, Title, LowBoundary, HighBoundary) "
+                                        "VALUES (1, '一级', 1, 10);"));
+        }
+        const QString target = dir.filePath(QStringLiteral("sum.xlsx"));
+        tq::AppPaths::setProgramDir(QStringLiteral(TQ_BIN_DIR)); // the template lies beside the program
+        QString out, err;
+        const int rc = run(QStringList{"summary", "--db", db, "--out", target} + args, out, err);
+        tq::AppPaths::setProgramDir(QString());
+        QCOMPARE(rc, exitCode);
+        QCOMPARE(QFile::exists(target), exitCode == 0);
+        if (exitCode != 0) {
+            QVERIFY2(err.contains(expect), qPrintable(err));
+            return;
+        }
+        QCOMPARE(out.trimmed(), QDir::toNativeSeparators(target));
+        auto book = tq::automation::Workbook::open(target);
+        tq::automation::Worksheet &last = book->sheet(book->sheetCount());
+        QCOMPARE(
+            QStringList({QString::number(book->sheetCount()), book->sheet(1).name(), last.text(2, 1), last.text(9, 1)})
+                .join(u'|'),
+            expect);
     }
 
     // A code is any whole number with a record; 0 and negative codes exist
