@@ -220,11 +220,20 @@ void TdlgSumForm::tbSumClick()
     const summary::SheetList list = sheetList();
     const summary::SummaryMode how = mode();
     const qint64 group = how == summary::SummaryMode::ByGroup ? m_groupId : 0;
+    // The progress window lets clicks through to this dialog; one run at a time.
+    if (m_running)
+        return;
+    m_running = true;
+    setEnabled(false);
     runCommand(m_ui, [&] { summary::SummaryWorkbook(m_db, m_ui, m_templatePath).RunSummary(list, how, group); });
+    setEnabled(true);
+    m_running = false;
 }
 
 void TdlgSumForm::done(int result)
 {
+    if (m_running)
+        return;
     // The ticks are kept for the next run; a list file that cannot be
     // written is reported, and the dialog closes all the same.
     if (!m_saved) {

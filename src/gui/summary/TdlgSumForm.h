@@ -68,6 +68,7 @@ private:
     QToolButton *m_tbSum;
     QToolButton *m_tbReturn;
     bool m_saved = false;
+    bool m_running = false;
 };
 
 } // namespace tq::gui
