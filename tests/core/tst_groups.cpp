@@ -142,6 +142,13 @@ private slots:
             file.exec(QStringLiteral("UPDATE DT_GroupItem SET LowSymbol = '>', HighSymbol = '<=' WHERE id = 12"));
         }
 
+        // The default database is never overwritten by its own export.
+        test::ScriptedInteraction self;
+        self.answer(source);
+        QVERIFY_THROWS_EXCEPTION(Error, GroupExchange(self, folder).ExportGroups(source));
+        QCOMPARE(groupings(*std::make_unique<db::Database>(db::Database::open(source))),
+                 QStringLiteral("5:甲 9:O'Neil"));
+
         // Import replaces the open database's groupings and keeps the ids.
         db::Database open = fresh(QStringLiteral("open.mdb"));
         open.execScript(QStringLiteral("INSERT INTO ct_group (id, name) VALUES (1, '旧');"
@@ -202,6 +209,11 @@ private slots:
         test::ScriptedInteraction bad;
         bad.answer(foreign);
         QVERIFY_THROWS_EXCEPTION(Error, GroupExchange(bad, m_dir.path()).ImportGroups(open));
+        QCOMPARE(groupings(open), QStringLiteral("1:旧"));
+        // Nor can the open database be its own exchange file.
+        test::ScriptedInteraction self;
+        self.answer(open.path());
+        QVERIFY_THROWS_EXCEPTION(Error, GroupExchange(self, m_dir.path()).ImportGroups(open));
         QCOMPARE(groupings(open), QStringLiteral("1:旧"));
         QVERIFY(!open.inTransaction());
         QCOMPARE(bad.recordedProgress.starts, bad.recordedProgress.finishes);

@@ -47,6 +47,12 @@ QStringList columnsOf(db::Database &db, const QString &alias, const QString &tab
     return names;
 }
 
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
 // Detaches a file however the work on it ends.
 class Attached {
 public:
@@ -109,6 +115,9 @@ void GroupExchange::ExportGroups(const QString &sourcePath, const QStringList &t
     if (target.isEmpty())
         return;
 
+    if (sameFile(target, sourcePath))
+        throw Error(QStringLiteral("不能把分组导出到数据库文件本身：%1").arg(QDir::toNativeSeparators(target)));
+
     // A new file is built under a temporary name beside the target and put
     // in place when complete; an existing one is changed in one transaction.
     const bool fresh = !QFileInfo::exists(target);
@@ -165,6 +174,8 @@ bool GroupExchange::ImportGroups(db::Database &db, const QStringList &tables)
         m_ui.message(QStringLiteral("您选择的文件并不存在，请选择其它文件。"));
         return false;
     }
+    if (sameFile(path, db.path()))
+        throw Error(QStringLiteral("所选文件就是当前打开的数据库：%1").arg(QDir::toNativeSeparators(path)));
     const QString alias = QStringLiteral("grp_import");
     {
         Attached file(db, path, alias);
