@@ -159,8 +159,8 @@ void RecordEditing::setState(bool holdPending, bool savePending, bool printable)
 
 void RecordEditing::refreshOpen()
 {
-    m_values.applyRules();
-    m_view.showValues();
+    if (m_values.applyRules())
+        m_view.showValues();
 }
 
 void RecordEditing::ApplyLevelRules(qint64 level)

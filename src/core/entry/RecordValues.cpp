@@ -44,7 +44,6 @@ void RecordValues::bind(const db::FieldCatalogue &catalogue, const BoxRules &rul
         const db::CatalogueField *f = catalogue.byFieldName(b.name);
         b.rule = f ? f->rule : QString();
         b.hasRule = f && !f->rule.isEmpty() && (b.text ? f->kind == db::FieldKind::Text : db::isNumeric(f->kind));
-        b.open = true;
         b.gates.clear();
         if (b.text)
             continue;
@@ -155,36 +154,48 @@ SurveyRecordStore::Values RecordValues::columns() const
     return values;
 }
 
-void RecordValues::applyRules()
+bool RecordValues::applyRules()
 {
     const Box *levelBox = find(QStringLiteral("c904"));
     const int level = levelBox && !levelBox->text ? int(levelBox->number) : 10;
-    for (Box &b : m_boxes) {
-        if (b.text) {
-            if (!b.hasRule)
-                continue;
-            b.open = LevelRuleHolds(level, b.rule);
-            if (!b.open)
-                b.str.clear();
-            continue;
-        }
-        b.open = !b.hasRule || LevelRuleHolds(level, b.rule);
-        if (!b.open)
-            b.number = 0;
-    }
-    // A gate closed by the level closes its boxes too, wherever they stand.
+    // The catalogue repeats a handful of rules over many boxes.
+    QHash<QString, bool> holds;
+    const auto takes = [&](const Box &b) {
+        if (!b.hasRule)
+            return true;
+        auto it = holds.constFind(b.rule);
+        if (it == holds.constEnd())
+            it = holds.insert(b.rule, LevelRuleHolds(level, b.rule));
+        return *it;
+    };
+    std::vector<char> open(m_boxes.size());
+    for (std::size_t i = 0; i < m_boxes.size(); ++i)
+        open[i] = (m_boxes[i].text && !m_boxes[i].hasRule) ? m_boxes[i].open : takes(m_boxes[i]);
+    // A gate its level closes holds 0 and so closes its boxes too.
     for (bool closedOne = true; closedOne;) {
         closedOne = false;
-        for (Box &b : m_boxes) {
-            for (int gate : b.gates) {
-                if (b.open && m_boxes[std::size_t(gate)].number != 1) {
-                    b.open = false;
-                    b.number = 0;
+        for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+            for (int gate : m_boxes[i].gates) {
+                const auto g = std::size_t(gate);
+                if (open[i] && (!open[g] || m_boxes[g].number != 1)) {
+                    open[i] = false;
                     closedOne = true;
                 }
             }
         }
     }
+    bool changed = false;
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        Box &b = m_boxes[i];
+        changed = changed || b.open != bool(open[i]);
+        b.open = open[i];
+        if (!b.open && (b.number != 0 || !b.str.isEmpty())) {
+            b.number = 0;
+            b.str.clear();
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 logic::BoxValues::Kind RecordValues::boxKind(const QString &name) const

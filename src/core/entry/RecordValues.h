@@ -55,8 +55,9 @@ public:
     SurveyRecordStore::Values columns() const;
 
     // Decides again which boxes are open, for the level in c904 (10 without
-    // that box) and the answers to the gate questions.
-    void applyRules();
+    // that box) and the answers to the gate questions; true when a box
+    // opened, closed or lost its value.
+    bool applyRules();
 
     // logic::BoxValues
     Kind boxKind(const QString &name) const override;
