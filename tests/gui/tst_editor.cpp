@@ -19,6 +19,7 @@
 
 using namespace tq;
 using gui::TdlgSurveyDataForm;
+using gui::TNumberEdit;
 
 class TestEditor : public QObject {
     Q_OBJECT
@@ -256,6 +257,26 @@ private slots:
         page1.back()->setFocus();
         QTest::keyClick(page1.back(), Qt::Key_Return);
         QCOMPARE(f->DataPage()->currentIndex(), 2);
+    }
+
+    // A 0 typed into the code box is shown empty on leaving and then reads 1,
+    // the value the save takes.
+    void aZeroShownEmptyReadsItsBlankValue()
+    {
+        auto f = editor(true);
+        fillCover(*f);
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        TNumberEdit *code = f->numberBox("c901");
+        code->setFocus();
+        code->selectAll();
+        QTest::keyClicks(code, "0");
+        QCOMPARE(code->value(), 0);
+        f->textBox("c902")->setFocus();
+        QVERIFY(code->isBlank());
+        f->tbHoldClick();
+        QCOMPARE(m_ui.messages.last(), QStringLiteral("数据已经被临时保存。"));
+        QCOMPARE(column(1, "c902").toString(), QStringLiteral("测试市总工会"));
     }
 
     void leavingTheCoverNeedsAValidCover()

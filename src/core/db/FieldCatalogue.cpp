@@ -34,11 +34,26 @@ FieldCatalogue FieldCatalogue::load(Database &db)
         f.printPageId = int(rs.intValue(r, cPrintPage));
         f.printPlace = rs.text(r, cPlace).trimmed();
         f.rule = rs.text(r, cRule).trimmed();
+        f.kind = CatalogueField::kindOf(f.queryType, f.id);
         if (!cat.m_byName.contains(f.fieldName.toLower()))
             cat.m_byName.insert(f.fieldName.toLower(), int(cat.m_fields.size()));
         cat.m_fields.push_back(std::move(f));
     }
     return cat;
+}
+
+FieldKind CatalogueField::kindOf(int queryType, int id)
+{
+    switch (queryType) {
+    case 0:
+        return id > 7 ? FieldKind::Number : FieldKind::CoverNumber;
+    case 1:
+        return FieldKind::Text;
+    case 3:
+        return FieldKind::YesNo;
+    default:
+        return FieldKind::Unbound;
+    }
 }
 
 const CatalogueField *FieldCatalogue::byFieldName(const QString &name) const

@@ -8,6 +8,22 @@ namespace tq::db {
 
 class Database;
 
+// How the record editor binds a catalogue row, decided by its QueryType (and,
+// for the cover's numbers, by its place among the first rows).
+enum class FieldKind {
+    Number,      // QueryType 0: an amount or a count
+    Text,        // QueryType 1
+    YesNo,       // QueryType 3: a one-digit answer
+    CoverNumber, // QueryType 0 among the cover's rows (ID 1..7): keeps the limits of its own box
+    Unbound,     // any other QueryType: listed, never bound to a box
+};
+
+// Whether boxes of this kind hold a whole number.
+inline bool isNumeric(FieldKind kind)
+{
+    return kind == FieldKind::Number || kind == FieldKind::YesNo || kind == FieldKind::CoverNumber;
+}
+
 // One row of the field catalogue dt_fieldlist.
 struct CatalogueField {
     int id = 0;
@@ -24,6 +40,9 @@ struct CatalogueField {
     int printPageId = 0;
     QString printPlace;
     QString rule;
+    FieldKind kind = FieldKind::Unbound;
+
+    static FieldKind kindOf(int queryType, int id);
 };
 
 // The open copy of the field catalogue, in `sequence` order: it drives the

@@ -12,10 +12,7 @@ namespace {
 class NumberValidator : public QValidator {
 public:
     explicit NumberValidator(TNumberEdit *box) : QValidator(box), m_box(box) {}
-    State validate(QString &input, int &) const override
-    {
-        return m_box->acceptable(input) ? Acceptable : Invalid;
-    }
+    State validate(QString &input, int &) const override { return m_box->acceptable(input) ? Acceptable : Invalid; }
 
 private:
     TNumberEdit *m_box;
@@ -102,7 +99,10 @@ QString TNumberEdit::format(qint64 v) const
     }
 }
 
-void TNumberEdit::setValue(qint64 v) { setText(hasFocus() ? (v == 0 && m_display != Display::SixDigits ? QString() : QString::number(v)) : format(v)); }
+void TNumberEdit::setValue(qint64 v)
+{
+    setText(hasFocus() ? (v == 0 && m_display != Display::SixDigits ? QString() : QString::number(v)) : format(v));
+}
 
 void TNumberEdit::focusInEvent(QFocusEvent *event)
 {
@@ -122,8 +122,12 @@ void TNumberEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
     if (!isBlank()) {
-        const QSignalBlocker quiet(this);
-        setText(format(value()));
+        const qint64 typed = value();
+        const QString shown = format(typed);
+        // Only the separators come back, unless a typed 0 is shown empty and
+        // so reads as the blank value: a change the window must hear of.
+        const QSignalBlocker quiet(shown.isEmpty() && m_blank != typed ? nullptr : this);
+        setText(shown);
     }
 }
 

@@ -7,20 +7,16 @@
 #include "common/Interaction.h"
 #include "db/FieldCatalogue.h"
 #include "entry/CodeMenu.h"
-#include "entry/LevelRules.h"
-#include "entry/ProcessorSignature.h"
+#include "entry/PageLayout.h"
 #include "entry/RtfDocument.h"
-#include "entry/SurveyRecordStore.h"
 #include "entry/TButtonBox.h"
 #include "entry/TCityNameForm.h"
 #include "entry/TKvValidEdit.h"
 #include "entry/TNumberEdit.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -37,41 +33,23 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
-static void initEntryResources() { Q_INIT_RESOURCE(entry); }
-
 namespace tq::gui {
+
+using entry::CoverBox;
 
 namespace {
 
-// Captions of the pages, in their order.
-const char16_t *const kCaptions[TdlgSurveyDataForm::kPageCount] = {
-    u"封面", u"表1", u"表2", u"表3", u"表4", u"表4-续", u"表5", u"表6", u"表7", u"表8", u"表9", u"表10", u"表11", u"表12"};
-
-// Boxes that hold a one-digit code before the catalogue sets their limits.
-const char *const kCodeBoxes[] = {"x003", "x004", "x005", "x006", "b001", "b011", "b013", "f003", "f008",
-                                  "f015", "f016", "f022", "l001", "h001", "h002", "j013", "s001", "s002",
-                                  "s004", "s007", "s008", "s009", "s010", "c003", "c011", "c017"};
-// Amounts in which decimals may be typed (the value is rounded on saving).
-const char *const kDecimalBoxes[] = {"b016", "b017", "b018", "b019", "b020", "b030", "b033", "b037", "b047", "b048"};
-
-struct Gate {
-    const char *gate;
-    const char *first;
-    const char *last;
-};
-const Gate kGates[] = {{"b001", "b002", "b008"}, {"c001", "c002", "c008"}, {"c009", "c010", "c021"}};
-
-bool inRange(const QString &name, const char *first, const char *last)
-{
-    return name.size() == 4 && name.at(0) == QLatin1Char(first[0]) && name >= QLatin1String(first) &&
-           name <= QLatin1String(last);
-}
-
 const QString kForbidden = QStringLiteral("'\"`");
 
-QString saveError(const QString &why)
+QLabel *headingLabel(const QString &text, int larger, QWidget *parent)
 {
-    return QStringLiteral("保存过程中遇到错误：") + why + QStringLiteral("数据没有被保存。");
+    auto *l = new QLabel(text, parent);
+    QFont f = l->font();
+    f.setPointSize(f.pointSize() + larger);
+    f.setBold(true);
+    l->setFont(f);
+    l->setAlignment(Qt::AlignCenter);
+    return l;
 }
 
 QLabel *wrappedLabel(const QString &text, QWidget *parent)
@@ -86,15 +64,13 @@ QLabel *wrappedLabel(const QString &text, QWidget *parent)
 
 TdlgSurveyDataForm::TdlgSurveyDataForm(Session &session, Settings &settings, Interaction &ui, Preferences &prefs,
                                        QWidget *parent)
-    : QDialog(parent), m_session(session), m_settings(settings), m_ui(ui), m_prefs(prefs),
-      m_errors(std::make_unique<TMessageListWinForm>())
+    : QDialog(parent), m_session(session), m_ui(ui), m_prefs(prefs), m_errors(std::make_unique<TMessageListWinForm>()),
+      m_record(std::make_unique<entry::RecordEditing>(session, settings, ui, *this, *m_errors))
 {
-    initEntryResources();
     setObjectName(QStringLiteral("TdlgSurveyDataForm"));
     setWindowTitle(QStringLiteral("基层以上单位数据"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     m_notesFolder = QDir(AppPaths::programDir()).filePath(QStringLiteral("notes")) + QLatin1Char('/');
-    m_walk.resize(kPageCount);
     m_errors->setJumpTarget(this);
 
     auto *layout = new QVBoxLayout(this);
@@ -109,13 +85,28 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(Session &session, Settings &settings, Int
     m_pages->tabBar()->setExpanding(false);
     m_pages->tabBar()->installEventFilter(this);
     m_pages->installEventFilter(this);
-    m_pages->addTab(buildCover(), QString::fromUtf16(kCaptions[0]));
-    buildTablePages();
+    m_walk.resize(1);
+    m_pages->addTab(buildCover(), QStringLiteral("封面"));
+    entry::PageLayout pages;
+    try {
+        pages = entry::PageLayout::standard();
+    } catch (const Error &e) {
+        m_ui.message(generalErrorMessage(e.text()));
+    }
+    m_walk.resize(std::size_t(pages.pages().size()) + 1);
+    for (const entry::LayoutPage &page : pages.pages())
+        m_pages->addTab(buildTablePage(page), page.caption);
     connect(m_pages, &QTabWidget::currentChanged, this, [this] {
         if (!m_changingPage)
             FocusFirstBox();
     });
     layout->addWidget(m_pages, 1);
+
+    QStringList numbers, texts;
+    for (const auto &page : m_walk)
+        for (QWidget *w : page)
+            (qobject_cast<TNumberEdit *>(w) ? numbers : texts) << w->objectName();
+    m_record->values().setBoxes(numbers, texts, {m_cityName->objectName(), m_levelName->objectName()});
 
     m_notes = new QTextBrowser(this);
     m_notes->setObjectName(QStringLiteral("rtfNotes"));
@@ -132,6 +123,7 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(Session &session, Settings &settings, Int
     auto *save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     save->setContext(Qt::WindowShortcut);
     connect(save, &QShortcut::activated, this, &TdlgSurveyDataForm::tbHoldClick);
+    showState();
     resize(1340, 720);
 }
 
@@ -140,7 +132,8 @@ TdlgSurveyDataForm::~TdlgSurveyDataForm() = default;
 void TdlgSurveyDataForm::buildToolBar(QVBoxLayout *layout)
 {
     auto *bar = new QHBoxLayout;
-    const auto button = [&](QToolButton *&b, const char *name, const QString &caption, const QString &tip) {
+    const auto button = [&](QToolButton *&b, const char *name, const QString &caption, const QString &tip,
+                            void (TdlgSurveyDataForm::*clicked)()) {
         b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
         b->setText(caption);
@@ -149,19 +142,19 @@ void TdlgSurveyDataForm::buildToolBar(QVBoxLayout *layout)
         b->setMinimumSize(76, 28);
         b->setFocusPolicy(Qt::NoFocus);
         bar->addWidget(b);
+        connect(b, &QToolButton::clicked, this, clicked);
     };
-    button(m_tbHold, "tbHold", QStringLiteral("临时保存"), QStringLiteral("只检查封面，临时保存 (Ctrl+S)"));
-    button(m_tbSave, "tbSave", QStringLiteral("保存记录"), QStringLiteral("检查逻辑后保存"));
-    button(m_tbAdd, "tbAdd", QStringLiteral("保存记录"), QStringLiteral("检查逻辑后保存"));
-    button(m_tbCheck, "tbCheck", QStringLiteral("检查逻辑"), QStringLiteral("检查所有表页的逻辑关系"));
-    button(m_tbPrint, "tbPrint", QStringLiteral("打  印"), QStringLiteral("打印当前的报表"));
-    button(m_tbReturn, "tbReturn", QStringLiteral("返  回"), QStringLiteral("放弃未保存的修改并关闭"));
-    connect(m_tbHold, &QToolButton::clicked, this, &TdlgSurveyDataForm::tbHoldClick);
-    connect(m_tbSave, &QToolButton::clicked, this, &TdlgSurveyDataForm::tbSaveClick);
-    connect(m_tbAdd, &QToolButton::clicked, this, &TdlgSurveyDataForm::tbSaveClick);
-    connect(m_tbCheck, &QToolButton::clicked, this, &TdlgSurveyDataForm::tbCheckClick);
-    connect(m_tbPrint, &QToolButton::clicked, this, &TdlgSurveyDataForm::tbPrintClick);
-    connect(m_tbReturn, &QToolButton::clicked, this, &TdlgSurveyDataForm::tbReturnClick);
+    const QString saveTip = QStringLiteral("检查逻辑后保存");
+    button(m_tbHold, "tbHold", QStringLiteral("临时保存"), QStringLiteral("只检查封面，临时保存 (Ctrl+S)"),
+           &TdlgSurveyDataForm::tbHoldClick);
+    button(m_tbSave, "tbSave", QStringLiteral("保存记录"), saveTip, &TdlgSurveyDataForm::tbSaveClick);
+    button(m_tbAdd, "tbAdd", QStringLiteral("保存记录"), saveTip, &TdlgSurveyDataForm::tbSaveClick);
+    button(m_tbCheck, "tbCheck", QStringLiteral("检查逻辑"), QStringLiteral("检查所有表页的逻辑关系"),
+           &TdlgSurveyDataForm::tbCheckClick);
+    button(m_tbPrint, "tbPrint", QStringLiteral("打  印"), QStringLiteral("打印当前的报表"),
+           &TdlgSurveyDataForm::tbPrintClick);
+    button(m_tbReturn, "tbReturn", QStringLiteral("返  回"), QStringLiteral("放弃未保存的修改并关闭"),
+           &TdlgSurveyDataForm::tbReturnClick);
     bar->addStretch(1);
 
     m_navBar = new QWidget(this);
@@ -177,7 +170,7 @@ void TdlgSurveyDataForm::buildToolBar(QVBoxLayout *layout)
         b->setDefaultAction(m_nav[i]);
         b->setFocusPolicy(Qt::NoFocus);
         nav->addWidget(b);
-        connect(m_nav[i], &QAction::triggered, this, [this, i] { navigate(i); });
+        connect(m_nav[i], &QAction::triggered, this, [this, i] { m_record->navigate(entry::RecordEditing::Move(i)); });
     }
     bar->addWidget(m_navBar);
     m_itemNo = new QLabel(this);
@@ -188,19 +181,16 @@ void TdlgSurveyDataForm::buildToolBar(QVBoxLayout *layout)
     layout->addLayout(bar);
 }
 
-TNumberEdit *TdlgSurveyDataForm::addNumberBox(const QString &name, QWidget *parent)
+TNumberEdit *TdlgSurveyDataForm::addNumberBox(const QString &name, int page, QWidget *parent)
 {
     auto *b = new TNumberEdit(parent);
     b->setObjectName(name);
     b->setFixedWidth(140);
     m_numbers.insert(name.toLower(), b);
-    wireBox(b);
-    connect(b, &QLineEdit::textChanged, this, [this, name] {
-        ContentChange();
-        for (const Gate &g : kGates)
-            if (name == QLatin1String(g.gate))
-                gateChanged();
-    });
+    m_walk[std::size_t(page)].push_back(b);
+    m_pageOf.insert(name, page);
+    b->installEventFilter(this);
+    connect(b, &QLineEdit::textChanged, this, [this, name, b] { m_record->setNumber(name, b->value()); });
     return b;
 }
 
@@ -212,25 +202,19 @@ TKvValidEdit *TdlgSurveyDataForm::addTextBox(const QString &name, int maxChars, 
     b->setCheckType(TKvValidEdit::tcForbid);
     b->setForbidChars(kForbidden);
     m_texts.insert(name.toLower(), b);
-    wireBox(b);
-    connect(b, &QLineEdit::textChanged, this, &TdlgSurveyDataForm::ContentChange);
+    m_walk[0].push_back(b);
+    m_pageOf.insert(name, 0);
+    b->installEventFilter(this);
+    connect(b, &QLineEdit::textChanged, this, [this, name](const QString &text) { m_record->setText(name, text); });
     return b;
 }
-
-void TdlgSurveyDataForm::wireBox(QWidget *box) { box->installEventFilter(this); }
 
 QWidget *TdlgSurveyDataForm::buildCover()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet0"));
     auto *outer = new QVBoxLayout(page);
-    auto *title = new QLabel(QStringLiteral("2009年度  基层以上工会调查表"), page);
-    QFont tf = title->font();
-    tf.setPointSize(tf.pointSize() + 7);
-    tf.setBold(true);
-    title->setFont(tf);
-    title->setAlignment(Qt::AlignCenter);
-    outer->addWidget(title);
+    outer->addWidget(headingLabel(QStringLiteral("2009年度  基层以上工会调查表"), 7, page));
     outer->addSpacing(10);
 
     auto *row = new QHBoxLayout;
@@ -259,46 +243,35 @@ QWidget *TdlgSurveyDataForm::buildCover()
             form->addWidget(extra, r, 2);
         ++r;
     };
-    TNumberEdit *c901 = addNumberBox(QStringLiteral("c901"), page);
-    c901->setMaxDigits(7);
-    c901->setMaximum(9999999);
-    c901->setMinimum(1);
+    const auto buttonBox = [&](TButtonBox *&b, const char *name, void (TdlgSurveyDataForm::*clicked)()) {
+        b = new TButtonBox(page);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setMinimumWidth(320);
+        connect(b, &TButtonBox::buttonClicked, this, clicked);
+        connect(b, &TButtonBox::textChanged, this, [this] { m_record->markChanged(); });
+        return b;
+    };
+    // The cover's limits come with the record (RecordValues::limits); an empty
+    // code box reads 1, an empty level box 10.
+    TNumberEdit *c901 = addNumberBox(QStringLiteral("c901"), 0, page);
     c901->setBlankValue(1);
     c901->setDisplay(TNumberEdit::Display::Plain);
     addRow(QStringLiteral("901. 本级工会编码："), c901);
-    TKvValidEdit *c902 = addTextBox(QStringLiteral("c902"), 60, page);
+    TKvValidEdit *c902 = addTextBox(QStringLiteral("c902"), entry::CoverValidation::kNameBytes, page);
     c902->setMinimumWidth(380);
     addRow(QStringLiteral("902. 本级工会名称："), c902);
-    TNumberEdit *c903 = addNumberBox(QStringLiteral("c903"), page);
-    c903->setMaxDigits(6);
-    c903->setMaximum(999999);
+    TNumberEdit *c903 = addNumberBox(QStringLiteral("c903"), 0, page);
     c903->setDisplay(TNumberEdit::Display::SixDigits);
-    m_cityName = new TButtonBox(page);
-    m_cityName->setObjectName(QStringLiteral("CityNameCtrl"));
-    m_cityName->setMinimumWidth(320);
-    connect(m_cityName, &TButtonBox::buttonClicked, this, &TdlgSurveyDataForm::cityNameButtonClick);
-    connect(m_cityName, &TButtonBox::textChanged, this, &TdlgSurveyDataForm::ContentChange);
-    addRow(QStringLiteral("903. 本级工会所在地行政区划代码："), c903, m_cityName);
-    TNumberEdit *c904 = addNumberBox(QStringLiteral("c904"), page);
-    c904->setMaxDigits(6);
-    c904->setMaximum(999999);
+    addRow(QStringLiteral("903. 本级工会所在地行政区划代码："), c903,
+           buttonBox(m_cityName, "CityNameCtrl", &TdlgSurveyDataForm::cityNameButtonClick));
+    TNumberEdit *c904 = addNumberBox(QStringLiteral("c904"), 0, page);
     c904->setBlankValue(10);
     c904->setDisplay(TNumberEdit::Display::Plain);
-    m_levelName = new TButtonBox(page);
-    m_levelName->setObjectName(QStringLiteral("LevelName"));
-    m_levelName->setMinimumWidth(320);
-    connect(m_levelName, &TButtonBox::buttonClicked, this, &TdlgSurveyDataForm::levelNameButtonClick);
-    connect(m_levelName, &TButtonBox::textChanged, this, &TdlgSurveyDataForm::ContentChange);
-    addRow(QStringLiteral("904. 本级工会层次代码："), c904, m_levelName);
-    TKvValidEdit *c905 = addTextBox(QStringLiteral("c905"), 50, page);
-    addRow(QStringLiteral("填 表 人："), c905);
-    TKvValidEdit *c906 = addTextBox(QStringLiteral("c906"), 50, page);
-    addRow(QStringLiteral("联系电话："), c906);
-    for (const char *n : {"c901", "c902", "c903", "c904", "c905", "c906"}) {
-        QWidget *b = box(QString::fromLatin1(n));
-        m_walk[0].push_back(b);
-        m_pageOf.insert(QString::fromLatin1(n), 0);
-    }
+    addRow(QStringLiteral("904. 本级工会层次代码："), c904,
+           buttonBox(m_levelName, "LevelName", &TdlgSurveyDataForm::levelNameButtonClick));
+    addRow(QStringLiteral("填 表 人："),
+           addTextBox(QStringLiteral("c905"), entry::CoverValidation::kFillerBytes, page));
+    addRow(QStringLiteral("联系电话："), addTextBox(QStringLiteral("c906"), entry::CoverValidation::kPhoneBytes, page));
     form->setColumnStretch(3, 1);
     row->addLayout(form, 1);
 
@@ -312,46 +285,11 @@ QWidget *TdlgSurveyDataForm::buildCover()
     return page;
 }
 
-void TdlgSurveyDataForm::buildTablePages()
+QWidget *TdlgSurveyDataForm::buildTablePage(const entry::LayoutPage &page)
 {
-    QFile f(QStringLiteral(":/entry/pages.txt"));
-    if (!f.open(QIODevice::ReadOnly))
-        return;
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-    int page = -1;
-    QString title, note;
-    QStringList body;
-    const auto flush = [&] {
-        if (page < 1)
-            return;
-        QWidget *w = buildTablePage(page, body, title, note);
-        m_pages->addTab(w, QString::fromUtf16(kCaptions[page]));
-    };
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1String("page "))) {
-            flush();
-            page = line.section(QLatin1Char(' '), 1, 1).toInt();
-            title = line.section(QLatin1Char('|'), 1).trimmed();
-            note.clear();
-            body.clear();
-        } else if (line.startsWith(QLatin1String("note "))) {
-            note = line.mid(5).trimmed();
-        } else {
-            body << line;
-        }
-    }
-    flush();
-}
-
-QWidget *TdlgSurveyDataForm::buildTablePage(int page, const QStringList &lines, const QString &title,
-                                            const QString &note)
-{
-    const db::FieldCatalogue &cat = catalogue();
+    const db::FieldCatalogue &cat = m_record->catalogue();
     auto *scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("TabSheet%1").arg(page));
+    scroll->setObjectName(QStringLiteral("TabSheet%1").arg(page.index));
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -359,93 +297,56 @@ QWidget *TdlgSurveyDataForm::buildTablePage(int page, const QStringList &lines, 
     auto *col = new QVBoxLayout(inner);
     col->setContentsMargins(8, 4, 8, 4);
     col->setSpacing(6);
-    auto *heading = new QLabel(title, inner);
-    QFont hf = heading->font();
-    hf.setPointSize(hf.pointSize() + 3);
-    hf.setBold(true);
-    heading->setFont(hf);
-    heading->setAlignment(Qt::AlignCenter);
+    QLabel *heading = headingLabel(page.title, 3, inner);
     heading->setWordWrap(true);
     col->addWidget(heading);
-    if (!note.isEmpty()) {
-        auto *n = new QLabel(note, inner);
+    if (!page.note.isEmpty()) {
+        auto *n = new QLabel(page.note, inner);
         n->setAlignment(Qt::AlignCenter);
         n->setWordWrap(true);
         col->addWidget(n);
     }
-
-    QGroupBox *group = nullptr;
-    QGridLayout *grid = nullptr;
-    int row = 0;
-    for (const QString &line : lines) {
-        if (line.startsWith(QLatin1String("group "))) {
-            group = new QGroupBox(line.mid(6).trimmed(), inner);
-            grid = new QGridLayout(group);
-            grid->setHorizontalSpacing(10);
-            grid->setVerticalSpacing(4);
-            for (int c = 0; c < 2; ++c) {
-                grid->setColumnStretch(c * 2, 1);
-                grid->setColumnMinimumWidth(c * 2, 260);
-            }
-            col->addWidget(group);
-            row = 0;
-            continue;
+    for (const entry::LayoutGroup &g : page.groups) {
+        auto *group = new QGroupBox(g.title, inner);
+        auto *grid = new QGridLayout(group);
+        grid->setHorizontalSpacing(10);
+        grid->setVerticalSpacing(4);
+        for (int c = 0; c < 2; ++c) {
+            grid->setColumnStretch(c * 2, 1);
+            grid->setColumnMinimumWidth(c * 2, 260);
         }
-        if (!grid)
-            continue;
-        int c = 0;
-        for (const QString &name : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const db::CatalogueField *f = cat.byFieldName(name);
-            QLabel *label = wrappedLabel(f ? f->hint : name, group);
-            TNumberEdit *b = addNumberBox(name, group);
-            label->setBuddy(b);
-            b->setMaximum(name == QLatin1String("z001") ? 999999999 : 99999999);
-            for (const char *code : kCodeBoxes) {
-                if (name == QLatin1String(code)) {
-                    b->setMaxDigits(1);
-                    b->setMaximum(2);
-                }
+        col->addWidget(group);
+        for (int row = 0; row < g.rows.size(); ++row) {
+            int c = 0;
+            for (const QString &name : g.rows[row]) {
+                const db::CatalogueField *f = cat.byFieldName(name);
+                QLabel *label = wrappedLabel(f ? f->hint : name, group);
+                TNumberEdit *b = addNumberBox(name, page.index, group);
+                label->setBuddy(b);
+                grid->addWidget(label, row, c * 2);
+                grid->addWidget(b, row, c * 2 + 1);
+                ++c;
             }
-            for (const char *dec : kDecimalBoxes)
-                if (name == QLatin1String(dec))
-                    b->setAllowDecimals(true);
-            grid->addWidget(label, row, c * 2);
-            grid->addWidget(b, row, c * 2 + 1);
-            m_walk[std::size_t(page)].push_back(b);
-            m_pageOf.insert(name, page);
-            ++c;
         }
-        ++row;
     }
     col->addStretch(1);
     scroll->setWidget(inner);
     return scroll;
 }
 
-const db::FieldCatalogue &TdlgSurveyDataForm::catalogue()
-{
-    if (m_catalogue)
-        return *m_catalogue;
-    if (!m_ownCatalogue) {
-        m_ownCatalogue = std::make_unique<db::FieldCatalogue>();
-        // Without a catalogue the boxes stay unlabelled and unbound; say why.
-        try {
-            *m_ownCatalogue = db::FieldCatalogue::load(m_session.db());
-        } catch (const Error &e) {
-            m_ui.message(generalErrorMessage(e.text()));
-        }
-    }
-    return *m_ownCatalogue;
-}
-
 void TdlgSurveyDataForm::setRecordList(const RecordList &list, std::function<void()> saved)
 {
-    m_list = list;
-    m_saved = std::move(saved);
+    m_record->setRecordList(list, std::move(saved));
 }
 
-TNumberEdit *TdlgSurveyDataForm::numberBox(const QString &name) const { return m_numbers.value(name.toLower()); }
-TKvValidEdit *TdlgSurveyDataForm::textBox(const QString &name) const { return m_texts.value(name.toLower()); }
+TNumberEdit *TdlgSurveyDataForm::numberBox(const QString &name) const
+{
+    return m_numbers.value(name.toLower());
+}
+TKvValidEdit *TdlgSurveyDataForm::textBox(const QString &name) const
+{
+    return m_texts.value(name.toLower());
+}
 QWidget *TdlgSurveyDataForm::box(const QString &name) const
 {
     if (TNumberEdit *n = numberBox(name))
@@ -453,10 +354,13 @@ QWidget *TdlgSurveyDataForm::box(const QString &name) const
     return textBox(name);
 }
 
-int TdlgSurveyDataForm::currentPage() const { return m_pages->currentIndex(); }
+int TdlgSurveyDataForm::currentPage() const
+{
+    return m_pages->currentIndex();
+}
 
 // ---------------------------------------------------------------------------
-// Showing and loading
+// Showing the record
 
 int TdlgSurveyDataForm::exec()
 {
@@ -470,138 +374,62 @@ int TdlgSurveyDataForm::exec()
 void TdlgSurveyDataForm::FormShow()
 {
     move(10, 2);
-    try {
-        m_levelCodes = entry::loadLevelCodes(m_session.db());
-    } catch (const Error &e) {
-        m_ui.message(generalErrorMessage(e.text()));
-    }
-    LoadRecord();
-    m_tbPrint->setEnabled(!m_isAdding);
-    m_navBar->setVisible(!m_isAdding && m_list.rowCount() > 1);
-    m_itemNo->setVisible(!m_isAdding);
+    m_record->show();
+    m_itemNo->setVisible(!m_record->IsAdding());
 }
 
-void TdlgSurveyDataForm::LoadRecord()
+void TdlgSurveyDataForm::showValues()
 {
-    m_loaded = false;
-    const db::FieldCatalogue &cat = catalogue();
-    std::optional<QHash<QString, QVariant>> row;
-    if (!m_isAdding && m_list.currentCode()) {
-        const qint64 code = *m_list.currentCode();
-        try {
-            row = entry::SurveyRecordStore(m_session.db()).load(code);
-        } catch (const Error &e) {
-            m_ui.message(generalErrorMessage(e.text()));
+    const entry::RecordValues &values = m_record->values();
+    for (TNumberEdit *b : std::as_const(m_numbers)) {
+        const QString name = b->objectName();
+        b->setEnabled(values.isOpen(name));
+        const qint64 v = values.number(name);
+        if (b->value() != v) {
+            b->setValue(v);
+            if (b->value() != v) // an empty box reads its blank value
+                m_record->setNumber(name, b->value());
         }
     }
-    if (m_isAdding || !row) {
-        m_savedOnce = false;
-        m_currentCode = 0;
-        for (const db::CatalogueField &f : cat.fields()) {
-            if (f.queryType == 0 && f.id > 7) {
-                if (TNumberEdit *b = numberBox(f.fieldName)) {
-                    b->setValue(0);
-                    b->setMaximum(99999999999999LL);
-                    b->setMaxDigits(0);
-                    b->setMinimum(0);
-                }
-            } else if (f.queryType == 1) {
-                if (TKvValidEdit *t = textBox(f.fieldName)) {
-                    t->setText(QString());
-                    t->setForbidChars(kForbidden);
-                }
-            } else if (f.queryType == 3) {
-                if (TNumberEdit *b = numberBox(f.fieldName)) {
-                    b->setValue(0);
-                    b->setMaximum(2);
-                    b->setMaxDigits(1);
-                    b->setMinimum(0);
-                }
-            }
-        }
-        qint64 next = 0;
-        try {
-            next = entry::SurveyRecordStore(m_session.db()).proposeNextCode();
-        } catch (const Error &e) {
-            m_ui.message(generalErrorMessage(e.text()));
-        }
-        numberBox(QStringLiteral("c901"))->setValue(next);
-        const qint64 city = m_settings.readInteger(Settings::EnvKey, QStringLiteral("AppLastCity"), 0);
-        numberBox(QStringLiteral("c903"))->setValue(city);
-        m_cityName->setTag(city);
-        m_cityName->setText(entry::RegionName(m_session.db(), city, m_ui));
-        numberBox(QStringLiteral("c904"))->setValue(10);
-        m_levelName->setTag(10);
-        m_levelName->setText(entry::CodeName(m_levelCodes, 10));
-        textBox(QStringLiteral("c905"))->setText(m_settings.readString(Settings::DataKey, QStringLiteral("c905")));
-        textBox(QStringLiteral("c906"))->setText(m_settings.readString(Settings::DataKey, QStringLiteral("c906")));
-    } else {
-        m_currentCode = row->value(QStringLiteral("c901")).toLongLong();
-        for (const db::CatalogueField &f : cat.fields()) {
-            const QVariant v = row->value(f.fieldName.toLower());
-            if (f.queryType == 0 || f.queryType == 3) {
-                TNumberEdit *b = numberBox(f.fieldName);
-                if (!b)
-                    continue;
-                b->setValue(v.isNull() ? 0 : qRound64(v.toDouble()));
-                if (f.id > 7) {
-                    b->setMinimum(0);
-                    b->setMaximum(f.queryType == 3 ? 2 : 99999999999999LL);
-                    b->setMaxDigits(f.queryType == 3 ? 1 : 0);
-                }
-            } else if (f.queryType == 1) {
-                if (TKvValidEdit *t = textBox(f.fieldName)) {
-                    t->setText(v.toString());
-                    t->setForbidChars(kForbidden);
-                }
-            }
-        }
-        entry::CoverValidation cover(m_session.db(), m_ui, *this);
-        cover.c903ExitSilent();
-        cover.c904ExitSilent();
+    for (TKvValidEdit *t : std::as_const(m_texts)) {
+        t->setEnabled(values.isOpen(t->objectName()));
+        if (const QString text = values.text(t->objectName()); t->text() != text)
+            t->setText(text);
     }
-    // The gate and four-way questions take their own ranges in every mode
-    // (a stray 7 in a four-way answer would otherwise be accepted when adding).
-    const auto limit = [this](const char *name, qint64 max, qint64 min) {
-        if (TNumberEdit *b = numberBox(QString::fromLatin1(name))) {
-            b->setMaximum(max);
-            b->setMaxDigits(1);
-            b->setMinimum(min);
-        }
-    };
-    limit("c001", 2, 1);
-    limit("c002", 4, 0);
-    limit("c003", 4, 0);
-    limit("c009", 2, 1);
-    ApplyLevelRules(numberBox(QStringLiteral("c904"))->value());
-    m_tbHold->setEnabled(false);
-    m_tbSave->setEnabled(false);
+}
+
+void TdlgSurveyDataForm::showLevel(qint64 level)
+{
+    TNumberEdit *c904 = numberBox(QStringLiteral("c904"));
+    if (c904 && (c904->value() != level || c904->isBlank()))
+        c904->setValue(level);
+}
+
+void TdlgSurveyDataForm::showState()
+{
+    m_tbHold->setEnabled(m_record->canSaveTemporarily());
+    m_tbSave->setEnabled(m_record->canSave());
+    m_tbPrint->setEnabled(m_record->canPrint());
+}
+
+void TdlgSurveyDataForm::recordLoaded()
+{
+    for (TNumberEdit *b : std::as_const(m_numbers)) {
+        const entry::BoxLimits limits = m_record->values().limits(b->objectName());
+        b->setMinimum(limits.minimum);
+        b->setMaximum(limits.maximum);
+        b->setMaxDigits(limits.digits);
+        b->setAllowDecimals(limits.decimals);
+    }
     showPage(0);
     LoadNotes(0);
     numberBox(QStringLiteral("c901"))->setFocus();
-    updateNavigation();
-    m_tbAdd->setVisible(m_isAdding);
-    m_tbSave->setVisible(!m_isAdding);
-    m_tbSave->setEnabled(false);
-    m_tbHold->setEnabled(false);
-    m_loaded = true;
-}
-
-void TdlgSurveyDataForm::updateNavigation()
-{
-    const int count = m_list.rowCount();
-    if (count < 2) {
-        m_itemNo->setText(QStringLiteral("第1条/共1条"));
-        m_navBar->hide();
-    } else {
-        m_itemNo->setText(QStringLiteral("第%1条/共%2条").arg(m_list.currentRow() + 1).arg(count));
-        m_navBar->setVisible(!m_isAdding);
-    }
-    const int at = m_list.currentRow();
-    m_nav[0]->setEnabled(at > 0);
-    m_nav[1]->setEnabled(at > 0);
-    m_nav[2]->setEnabled(at >= 0 && at < count - 1);
-    m_nav[3]->setEnabled(at >= 0 && at < count - 1);
+    m_itemNo->setText(m_record->positionText());
+    m_navBar->setVisible(m_record->navigationShown());
+    for (int i = 0; i < 4; ++i)
+        m_nav[i]->setEnabled(i < 2 ? m_record->canMoveBack() : m_record->canMoveOn());
+    m_tbAdd->setVisible(m_record->IsAdding());
+    m_tbSave->setVisible(!m_record->IsAdding());
 }
 
 void TdlgSurveyDataForm::LoadNotes(int page)
@@ -611,104 +439,13 @@ void TdlgSurveyDataForm::LoadNotes(int page)
     m_notes->setHtml(entry::RtfDocument::readFileAsHtml(path));
 }
 
-// ---------------------------------------------------------------------------
-// Dirty marking, gates and level rules
-
-void TdlgSurveyDataForm::ContentChange()
-{
-    m_tbHold->setEnabled(true);
-    m_tbSave->setEnabled(true);
-    m_tbPrint->setEnabled(false);
-}
-
-bool TdlgSurveyDataForm::isDirty() const { return m_tbHold->isEnabled() && m_tbSave->isEnabled(); }
-
-void TdlgSurveyDataForm::gateChanged()
-{
-    ContentChange();
-    refreshEnabled();
-}
-
-// A box is open when the record's level takes it and its gate question, if
-// any, is answered 是; a box that is closed holds 0.
-void TdlgSurveyDataForm::refreshEnabled()
-{
-    const qint64 level = numberBox(QStringLiteral("c904")) ? numberBox(QStringLiteral("c904"))->value() : 10;
-    const db::FieldCatalogue &cat = catalogue();
-    for (auto it = m_numbers.cbegin(); it != m_numbers.cend(); ++it) {
-        const QString &name = it.key();
-        TNumberEdit *b = it.value();
-        bool open = true;
-        if (const db::CatalogueField *f = cat.byFieldName(name); f && !f->rule.isEmpty() &&
-                                                                (f->queryType == 0 || f->queryType == 3))
-            open = entry::LevelRuleHolds(int(level), f->rule);
-        for (const Gate &g : kGates) {
-            if (inRange(name, g.first, g.last)) {
-                TNumberEdit *gateBox = numberBox(QString::fromLatin1(g.gate));
-                if (gateBox && gateBox->value() != 1)
-                    open = false;
-            }
-        }
-        b->setEnabled(open);
-        if (!open && b->value() != 0)
-            b->setValue(0);
-    }
-    for (const db::CatalogueField &f : cat.fields()) {
-        if (f.queryType != 1 || f.rule.isEmpty())
-            continue;
-        if (TKvValidEdit *t = textBox(f.fieldName)) {
-            const bool holds = entry::LevelRuleHolds(int(level), f.rule);
-            t->setEnabled(holds);
-            if (!holds)
-                t->clear();
-        }
-    }
-}
-
-void TdlgSurveyDataForm::ApplyLevelRules(qint64 level)
-{
-    TNumberEdit *c904 = numberBox(QStringLiteral("c904"));
-    if (c904->value() != level || c904->isBlank())
-        c904->setValue(level);
-    refreshEnabled();
-}
-
-// ---------------------------------------------------------------------------
-// Cover view and box values
-
-qint64 TdlgSurveyDataForm::boxValue(entry::CoverBox b) const
-{
-    TNumberEdit *n = numberBox(entry::coverBoxName(b));
-    return n ? n->value() : 0;
-}
-
-QString TdlgSurveyDataForm::boxText(entry::CoverBox b) const
-{
-    TKvValidEdit *t = textBox(entry::coverBoxName(b));
-    return t ? t->text() : QString();
-}
-
-void TdlgSurveyDataForm::setBoxText(entry::CoverBox b, const QString &text)
-{
-    if (TKvValidEdit *t = textBox(entry::coverBoxName(b)))
-        t->setText(text);
-}
-
-void TdlgSurveyDataForm::focusBox(entry::CoverBox b)
+void TdlgSurveyDataForm::focusBox(CoverBox b)
 {
     if (currentPage() != 0)
         showPage(0);
     if (QWidget *w = box(entry::coverBoxName(b)))
         w->setFocus();
 }
-
-void TdlgSurveyDataForm::disableSaveButtons()
-{
-    m_tbHold->setEnabled(false);
-    m_tbSave->setEnabled(false);
-}
-
-void TdlgSurveyDataForm::showCoverPage() { showPage(0); }
 
 void TdlgSurveyDataForm::showPage(int index)
 {
@@ -732,20 +469,9 @@ void TdlgSurveyDataForm::setLevelName(const QString &name, qint64 code)
     m_levelName->setText(name);
 }
 
-logic::BoxValues::Kind TdlgSurveyDataForm::boxKind(const QString &name) const
+void TdlgSurveyDataForm::hideErrorList()
 {
-    if (numberBox(name))
-        return Kind::Numeric;
-    if (textBox(name) || name.compare(QLatin1String("CityNameCtrl"), Qt::CaseInsensitive) == 0 ||
-        name.compare(QLatin1String("LevelName"), Qt::CaseInsensitive) == 0)
-        return Kind::Other;
-    return Kind::Missing;
-}
-
-qint64 TdlgSurveyDataForm::boxValue(const QString &name) const
-{
-    TNumberEdit *n = numberBox(name);
-    return n ? n->value() : 0;
+    m_errors->hide();
 }
 
 void TdlgSurveyDataForm::focusBoxByName(const QString &name)
@@ -755,59 +481,12 @@ void TdlgSurveyDataForm::focusBoxByName(const QString &name)
         w->setFocus();
 }
 
-// ---------------------------------------------------------------------------
-// Checks
-
-bool TdlgSurveyDataForm::checkCover()
-{
-    try {
-        return entry::CoverValidation(m_session.db(), m_ui, *this).CheckCover();
-    } catch (const Error &e) {
-        m_ui.message(generalErrorMessage(e.text()));
-        return false;
-    }
-}
-
-bool TdlgSurveyDataForm::checkAllPages()
-{
-    try {
-        return logic::PageRules(m_session.db(), m_session.fieldHints(), *this, *m_errors, m_ui).CheckAllPages();
-    } catch (const Error &e) {
-        m_ui.message(e.text());
-        return m_errors->IsListEmpty();
-    }
-}
-
-bool TdlgSurveyDataForm::checkPageRules(int page, bool clearFirst)
-{
-    try {
-        return logic::PageRules(m_session.db(), m_session.fieldHints(), *this, *m_errors, m_ui)
-            .CheckPageRules(page, clearFirst);
-    } catch (const Error &e) {
-        m_ui.message(e.text());
-        return m_errors->IsListEmpty();
-    }
-}
-
 bool TdlgSurveyDataForm::changePage(int index)
 {
-    if (index < 0 || index >= kPageCount || index == currentPage())
+    if (index < 0 || index >= m_pages->count() || index == currentPage())
         return index == currentPage();
-    if (m_loaded) {
-        m_errors->ClearList();
-        const int from = currentPage();
-        bool rules = true;
-        if (from == 0) {
-            if (!checkCover())
-                return false;
-            rules = m_errors->JumpInProgress();
-        }
-        if (rules) {
-            checkPageRules(index, true);
-            if (from != 0)
-                checkPageRules(from, false);
-        }
-    }
+    if (!m_record->pageChangeAllowed(currentPage(), index, m_errors->JumpInProgress()))
+        return false;
     m_changingPage = true;
     m_pages->setCurrentIndex(index);
     m_changingPage = false;
@@ -817,128 +496,24 @@ bool TdlgSurveyDataForm::changePage(int index)
 }
 
 // ---------------------------------------------------------------------------
-// Saving
-
-bool TdlgSurveyDataForm::SaveRecord(SaveKind kind, bool appending)
-{
-    const db::FieldCatalogue &cat = catalogue();
-    entry::SurveyRecordStore::Values values;
-    for (const db::CatalogueField &f : cat.fields()) {
-        if (f.queryType == 0 || f.queryType == 3) {
-            if (TNumberEdit *b = numberBox(f.fieldName))
-                values.append({f.fieldName, b->value()});
-        } else if (f.queryType == 1) {
-            if (TKvValidEdit *t = textBox(f.fieldName))
-                values.append({f.fieldName, t->text().trimmed()});
-        }
-    }
-    values.append({QStringLiteral("RecordState"), int(kind)});
-    values.append({QStringLiteral("stats"), entry::ProcessorSignature()});
-    try {
-        entry::SurveyRecordStore(m_session.db()).save(values, appending, m_currentCode);
-    } catch (const Error &e) {
-        m_ui.message(saveError(e.text()));
-        return false;
-    }
-    m_currentCode = numberBox(QStringLiteral("c901"))->value();
-    return true;
-}
-
-void TdlgSurveyDataForm::requeryList()
-{
-    // While adding, the window has no navigation to keep up to date.
-    if (m_list.isOpen() && !m_isAdding) {
-        try {
-            m_list.requery(m_session.db());
-        } catch (const Error &e) {
-            m_ui.message(generalErrorMessage(e.text()));
-        }
-    }
-    if (m_saved)
-        m_saved();
-}
-
-void TdlgSurveyDataForm::tbHoldClick()
-{
-    if (!checkCover())
-        return;
-    if (!SaveRecord(SaveKind::Temporary, m_isAdding && !m_savedOnce))
-        return;
-    requeryList();
-    m_savedOnce = true;
-    m_tbHold->setEnabled(false);
-    m_ui.message(QStringLiteral("数据已经被临时保存。"));
-}
-
-bool TdlgSurveyDataForm::save(bool fromClosePrompt)
-{
-    if (!checkCover())
-        return false;
-    if (!fromClosePrompt)
-        checkAllPages();
-    const bool clean = m_errors->IsListEmpty();
-    if (!SaveRecord(clean ? SaveKind::Clean : SaveKind::WithErrors, m_isAdding && !m_savedOnce))
-        return false;
-    requeryList();
-    m_tbHold->setEnabled(false);
-    m_tbSave->setEnabled(false);
-    m_savedOnce = false;
-    m_ui.message(clean ? QStringLiteral("数据保存成功，没有逻辑错误！") : QStringLiteral("数据保存成功，有逻辑错误！"));
-    m_settings.writeInteger(Settings::EnvKey, QStringLiteral("AppLastCity"),
-                            int(numberBox(QStringLiteral("c903"))->value()));
-    m_settings.writeString(Settings::DataKey, QStringLiteral("c905"), textBox(QStringLiteral("c905"))->text());
-    m_settings.writeString(Settings::DataKey, QStringLiteral("c906"), textBox(QStringLiteral("c906"))->text());
-    if (m_isAdding)
-        LoadRecord();
-    return true;
-}
+// Buttons and pickers
 
 void TdlgSurveyDataForm::tbCheckClick()
 {
-    if (!checkCover())
-        return;
-    checkAllPages();
-    if (m_errors->IsListEmpty()) {
-        m_ui.message(QStringLiteral("没有逻辑错误"));
-        m_errors->hide();
-    } else {
-        m_errors->ShowList();
+    if (m_record->checkRecord())
         FocusFirstBox();
-    }
 }
 
 void TdlgSurveyDataForm::tbPrintClick()
 {
     if (m_print)
-        m_print(m_printCode);
+        m_print(PrintCode());
 }
 
 void TdlgSurveyDataForm::tbReturnClick()
 {
-    m_tbSave->setEnabled(false);
+    m_record->dropChanges();
     close();
-}
-
-bool TdlgSurveyDataForm::FormCloseQuery()
-{
-    if (isDirty() && m_ui.confirm(QStringLiteral("对数据改动后尚未保存，准备保存这些改动吗？"),
-                                  QStringLiteral("提示信息"), false)) {
-        if (!checkCover())
-            return false;
-        checkAllPages();
-        m_errors->hide();
-        if (m_errors->IsListEmpty())
-            save(true);
-        else if (SaveRecord(SaveKind::Temporary, m_isAdding && !m_savedOnce)) {
-            requeryList();
-            m_savedOnce = true;
-            m_tbHold->setEnabled(false);
-            m_tbSave->setEnabled(false);
-        }
-        return true;
-    }
-    m_errors->hide();
-    return true;
 }
 
 void TdlgSurveyDataForm::closeEvent(QCloseEvent *event)
@@ -960,30 +535,6 @@ void TdlgSurveyDataForm::reject()
     }
 }
 
-void TdlgSurveyDataForm::navigate(int where)
-{
-    if (m_list.isEmpty() || !FormCloseQuery())
-        return;
-    switch (where) {
-    case 0:
-        m_list.first();
-        break;
-    case 1:
-        m_list.prev();
-        break;
-    case 2:
-        m_list.next();
-        break;
-    default:
-        m_list.last();
-    }
-    m_printCode = m_list.currentCode().value_or(0);
-    LoadRecord();
-}
-
-// ---------------------------------------------------------------------------
-// Pickers
-
 void TdlgSurveyDataForm::cityNameButtonClick()
 {
     TCityNameForm picker(m_session.db(), m_cityName->tag() > 0 ? m_cityName->tag() : 0, this);
@@ -996,24 +547,7 @@ void TdlgSurveyDataForm::cityNameButtonClick()
 
 void TdlgSurveyDataForm::levelNameButtonClick()
 {
-    ShowCodeMenu(m_levelName, m_levelCodes, [this](qint64 code) { ApplyLevelRules(code); });
-}
-
-void TdlgSurveyDataForm::coverExit(const QString &name)
-{
-    if (!m_loaded || !isVisible())
-        return;
-    entry::CoverValidation cover(m_session.db(), m_ui, *this);
-    if (name == QLatin1String("c902"))
-        cover.c902Exit();
-    else if (name == QLatin1String("c903"))
-        cover.c903Exit();
-    else if (name == QLatin1String("c904"))
-        cover.c904Exit();
-    else if (name == QLatin1String("c905"))
-        cover.c905Exit();
-    else if (name == QLatin1String("c906"))
-        cover.c906Exit();
+    ShowCodeMenu(m_levelName, m_record->LevelCodes(), [this](qint64 code) { ApplyLevelRules(code); });
 }
 
 // ---------------------------------------------------------------------------
@@ -1029,52 +563,32 @@ void TdlgSurveyDataForm::FocusFirstBox()
     }
 }
 
-// Moves on from `from` (the page's start when null); past the page's last
-// open box the walk goes on to the next page, skipping pages where nothing
-// is open for this record, and past the last page it saves.
-void TdlgSurveyDataForm::FocusNextBox(QWidget *from)
+// Moves on from `from` (from the page's start, or its end going back, when
+// null) to the next open box. Past a page's last open box the walk goes on to
+// the next page, skipping pages where nothing is open for this record, and
+// past the last page it saves; going back, it goes round from the cover to
+// the last page.
+void TdlgSurveyDataForm::walk(QWidget *from, bool back)
 {
-    for (int step = 0; step <= kPageCount; ++step) {
+    const int pages = m_pages->count();
+    const int step = back ? -1 : 1;
+    for (int turn = 0; turn <= pages; ++turn) {
         const int page = currentPage();
         const auto &order = m_walk[std::size_t(page)];
-        auto it = order.begin();
-        if (from) {
-            it = std::find(order.begin(), order.end(), from);
-            it = it == order.end() ? order.begin() : it + 1;
-        }
-        for (; it != order.end(); ++it) {
-            if ((*it)->isEnabled()) {
-                (*it)->setFocus(Qt::TabFocusReason);
+        const int count = int(order.size());
+        const auto at = std::find(order.begin(), order.end(), from);
+        for (int i = at == order.end() ? (back ? count - 1 : 0) : int(at - order.begin()) + step; i >= 0 && i < count;
+             i += step) {
+            if (order[std::size_t(i)]->isEnabled()) {
+                order[std::size_t(i)]->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
                 return;
             }
         }
-        if (page == kLastPage) {
+        if (!back && page == pages - 1) {
             tbSaveClick();
             return;
         }
-        if (!changePage(page + 1))
-            return;
-        from = nullptr;
-    }
-}
-
-void TdlgSurveyDataForm::FocusPrevBox(QWidget *from)
-{
-    for (int step = 0; step <= kPageCount; ++step) {
-        const int page = currentPage();
-        const auto &order = m_walk[std::size_t(page)];
-        int i = int(order.size()) - 1;
-        if (from) {
-            const auto it = std::find(order.begin(), order.end(), from);
-            i = it == order.end() ? int(order.size()) - 1 : int(it - order.begin()) - 1;
-        }
-        for (; i >= 0; --i) {
-            if (order[std::size_t(i)]->isEnabled()) {
-                order[std::size_t(i)]->setFocus(Qt::BacktabFocusReason);
-                return;
-            }
-        }
-        if (!changePage(page == 0 ? kLastPage : page - 1))
+        if (!changePage(back ? (page == 0 ? pages - 1 : page - 1) : page + 1))
             return;
         from = nullptr;
     }
@@ -1096,7 +610,7 @@ bool TdlgSurveyDataForm::eventFilter(QObject *watched, QEvent *event)
             (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_PageUp ||
              key->key() == Qt::Key_PageDown)) {
             const bool back = key->key() == Qt::Key_Backtab || key->key() == Qt::Key_PageUp;
-            changePage((currentPage() + (back ? kPageCount - 1 : 1)) % kPageCount);
+            changePage((currentPage() + (back ? m_pages->count() - 1 : 1)) % m_pages->count());
             return true;
         }
         if (watched == m_pages->tabBar() && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right))
@@ -1109,29 +623,28 @@ bool TdlgSurveyDataForm::eventFilter(QObject *watched, QEvent *event)
             if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
                 return false;
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down) {
-                FocusNextBox(w);
+                walk(w, false);
                 return true;
             }
             if (key->key() == Qt::Key_Up) {
-                FocusPrevBox(w);
+                walk(w, true);
                 return true;
             }
         } else if (event->type() == QEvent::FocusIn) {
-            const QString name = w->objectName();
-            if ((name == QLatin1String("c902") || name == QLatin1String("c905") || name == QLatin1String("c906")) &&
-                !m_prefs.imePrefer.isEmpty())
+            // The cover's text boxes (name, filler, telephone) are typed in Chinese.
+            if (qobject_cast<TKvValidEdit *>(w) && !m_prefs.imePrefer.isEmpty())
                 InputMethods::switchTo(m_prefs.imePrefer);
         } else if (event->type() == QEvent::FocusOut) {
             const QString name = w->objectName();
-            if (name == QLatin1String("c001") || name == QLatin1String("c009")) {
-                if (m_loaded)
-                    refreshEnabled();
+            if (m_record->rules().isGate(name)) {
+                if (m_record->Loaded())
+                    m_record->refreshOpen();
             } else if (name.startsWith(QLatin1String("c90")) && name != QLatin1String("c901")) {
                 // Checked once the focus has settled, so that a message box
                 // does not fight the focus change that is under way.
                 QTimer::singleShot(0, this, [this, w, name] {
-                    if (!w->hasFocus())
-                        coverExit(name);
+                    if (!w->hasFocus() && isVisible())
+                        m_record->leaveCoverBox(name);
                 });
             }
         }

@@ -2,8 +2,7 @@
 
 #include "app/RecordList.h"
 #include "app/Settings.h"
-#include "entry/CoverValidation.h"
-#include "logic/PageRules.h"
+#include "entry/RecordEditing.h"
 #include "logic/TMessageListWinForm.h"
 
 #include <QDialog>
@@ -27,6 +26,9 @@ class Session;
 namespace tq::db {
 class FieldCatalogue;
 } // namespace tq::db
+namespace tq::entry {
+struct LayoutPage;
+}
 
 namespace tq::gui {
 
@@ -35,61 +37,56 @@ class TKvValidEdit;
 class TNumberEdit;
 
 // 基层以上单位数据: the window in which one organisation's survey record is
-// typed, corrected, checked and saved. Boxes are named after their dt_data
-// columns and bound through the field catalogue.
-class TdlgSurveyDataForm : public QDialog,
-                           public entry::CoverView,
-                           public logic::BoxValues,
-                           public MessageJumpTarget {
+// typed, corrected, checked and saved. The record itself, and every decision
+// about it, is entry::RecordEditing; the window shows it, hands each change
+// of a box in (boxes are named after their dt_data columns) and walks the
+// boxes from the keyboard.
+class TdlgSurveyDataForm : public QDialog, public entry::RecordEditingView, public MessageJumpTarget {
     Q_OBJECT
 public:
-    enum class SaveKind { Temporary = 0, Clean = 1, WithErrors = 2 };
-    static constexpr int kPageCount = 14;
-    static constexpr int kLastPage = 13;
-
     TdlgSurveyDataForm(Session &session, Settings &settings, Interaction &ui, Preferences &prefs,
                        QWidget *parent = nullptr);
     ~TdlgSurveyDataForm() override;
 
+    entry::RecordEditing &editing() { return *m_record; }
     // The records to walk with the navigation buttons, starting at the
     // list's current record; the window keeps its own copy. After each save
     // it re-reads that copy and calls `saved`, so that the opener can
     // re-read its own list.
     void setRecordList(const RecordList &list, std::function<void()> saved);
-    const RecordList &recordList() const { return m_list; }
-    void setCatalogue(const db::FieldCatalogue *catalogue) { m_catalogue = catalogue; }
+    const RecordList &recordList() const { return m_record->recordList(); }
+    void setCatalogue(const db::FieldCatalogue *catalogue) { m_record->setCatalogue(catalogue); }
     // Prints the record with the given code (the print-out of this window).
     void setPrinter(std::function<void(qint64)> print) { m_print = std::move(print); }
-    void setAdding(bool adding) { m_isAdding = adding; }
-    void setPrintCode(qint64 code) { m_printCode = code; }
-    qint64 PrintCode() const { return m_printCode; }
+    void setAdding(bool adding) { m_record->setAdding(adding); }
+    void setPrintCode(qint64 code) { m_record->setPrintCode(code); }
+    qint64 PrintCode() const { return m_record->printCode(); }
 
     // What FormShow does; exec() calls it.
     void FormShow();
     int exec() override;
 
-    void LoadRecord();
-    bool SaveRecord(SaveKind kind, bool appending);
-    void tbHoldClick();
-    void tbSaveClick() { save(false); }
+    void LoadRecord() { m_record->loadRecord(); }
+    void tbHoldClick() { m_record->saveTemporarily(); }
+    void tbSaveClick() { m_record->save(); }
     void tbCheckClick();
     void tbPrintClick();
     void tbReturnClick();
     // The closing logic, also run before every navigation step: false keeps
     // the window (and the record) where it is.
-    bool FormCloseQuery();
-    void actFirstExecute() { navigate(0); }
-    void actPrevExecute() { navigate(1); }
-    void actNextExecute() { navigate(2); }
-    void actLastExecute() { navigate(3); }
+    bool FormCloseQuery() { return m_record->closeQuery(); }
+    void actFirstExecute() { m_record->navigate(entry::RecordEditing::Move::First); }
+    void actPrevExecute() { m_record->navigate(entry::RecordEditing::Move::Prev); }
+    void actNextExecute() { m_record->navigate(entry::RecordEditing::Move::Next); }
+    void actLastExecute() { m_record->navigate(entry::RecordEditing::Move::Last); }
 
     // Page change with its checks; false when the cover check refused it.
     bool changePage(int index);
     int currentPage() const;
     void FocusFirstBox();
-    void FocusNextBox(QWidget *from);
-    void FocusPrevBox(QWidget *from);
-    void ApplyLevelRules(qint64 level) override;
+    void FocusNextBox(QWidget *from) { walk(from, false); }
+    void FocusPrevBox(QWidget *from) { walk(from, true); }
+    void ApplyLevelRules(qint64 level) { m_record->ApplyLevelRules(level); }
 
     // Boxes by component name (case-insensitive); null when there is none.
     TNumberEdit *numberBox(const QString &name) const;
@@ -109,25 +106,18 @@ public:
     TMessageListWinForm *errorList() const { return m_errors.get(); }
     // Boxes of a page in the order the keyboard walks them.
     const std::vector<QWidget *> &pageBoxes(int page) const { return m_walk[std::size_t(page)]; }
-    bool isDirty() const;
+    bool isDirty() const { return m_record->isDirty(); }
 
-    // entry::CoverView
-    qint64 boxValue(entry::CoverBox box) const override;
-    QString boxText(entry::CoverBox box) const override;
-    void setBoxText(entry::CoverBox box, const QString &text) override;
+    // entry::RecordEditingView
+    void showValues() override;
+    void showLevel(qint64 level) override;
+    void showState() override;
+    void recordLoaded() override;
     void focusBox(entry::CoverBox box) override;
-    bool IsAdding() const override { return m_isAdding; }
-    qint64 CurrentCode() const override { return m_currentCode; }
-    const entry::CodeList &LevelCodes() const override { return m_levelCodes; }
-    bool Loaded() const override { return m_loaded; }
-    void disableSaveButtons() override;
-    void showCoverPage() override;
+    void showCoverPage() override { showPage(0); }
     void setRegionName(const QString &name, qint64 code) override;
     void setLevelName(const QString &name, qint64 code) override;
-
-    // logic::BoxValues
-    Kind boxKind(const QString &name) const override;
-    qint64 boxValue(const QString &name) const override;
+    void hideErrorList() override;
 
     // MessageJumpTarget
     void switchToPage(int index) override { changePage(index); }
@@ -141,47 +131,23 @@ protected:
 private:
     void buildToolBar(QVBoxLayout *layout);
     QWidget *buildCover();
-    QWidget *buildTablePage(int page, const QStringList &lines, const QString &title, const QString &note);
-    void buildTablePages();
-    TNumberEdit *addNumberBox(const QString &name, QWidget *parent);
+    QWidget *buildTablePage(const entry::LayoutPage &page);
+    TNumberEdit *addNumberBox(const QString &name, int page, QWidget *parent);
     TKvValidEdit *addTextBox(const QString &name, int maxChars, QWidget *parent);
-    void wireBox(QWidget *box);
-    void ContentChange();
-    void gateChanged();
-    void refreshEnabled();
+    void walk(QWidget *from, bool back);
     void LoadNotes(int page);
-    bool save(bool fromClosePrompt);
-    void requeryList();
-    void navigate(int where);
-    void updateNavigation();
     void cityNameButtonClick();
     void levelNameButtonClick();
-    void coverExit(const QString &name);
-    const db::FieldCatalogue &catalogue();
-    bool checkCover();
-    bool checkAllPages();
-    bool checkPageRules(int page, bool clearFirst);
     void showPage(int index);
 
     Session &m_session;
-    Settings &m_settings;
     Interaction &m_ui;
     Preferences &m_prefs;
-    const db::FieldCatalogue *m_catalogue = nullptr;
-    std::unique_ptr<db::FieldCatalogue> m_ownCatalogue;
-    RecordList m_list;
-    std::function<void()> m_saved;
     std::function<void(qint64)> m_print;
     std::unique_ptr<TMessageListWinForm> m_errors;
-
-    bool m_isAdding = false;
-    bool m_savedOnce = false;
-    bool m_loaded = false;
-    bool m_changingPage = false;
-    qint64 m_printCode = 0;
-    qint64 m_currentCode = 0;
-    entry::CodeList m_levelCodes;
+    std::unique_ptr<entry::RecordEditing> m_record;
     QString m_notesFolder;
+    bool m_changingPage = false;
 
     QTabWidget *m_pages = nullptr;
     QTextBrowser *m_notes = nullptr;
