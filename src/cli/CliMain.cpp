@@ -2,8 +2,10 @@
 
 #include "CheckCommand.h"
 #include "Command.h"
+#include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "PrintCommand.h"
+#include "ReportCommand.h"
 #include "app/VersionInfo.h"
 
 #include <QCommandLineParser>
@@ -23,6 +25,8 @@ const CommandFactory Commands[] = {
     makeCommand<InfoCommand>,
     makeCommand<CheckCommand>,
     makeCommand<PrintCommand>,
+    makeCommand<ReportCommand>,
+    makeCommand<ImportCommand>,
 };
 
 std::unique_ptr<Command> findCommand(const QString &name)

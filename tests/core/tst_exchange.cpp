@@ -543,7 +543,9 @@ private slots:
             DataImport(s, folder, ui).MultiImport({ok, clash, none, also}, [&](int p) { bar << p; });
         QCOMPARE(bar, (QList<int>{25, 50, 75, 100}));
         QCOMPARE(outcome.imported, (QStringList{ok, also}));
-        QCOMPARE(outcome.failed, QStringList{clash});
+        QCOMPARE(outcome.conflicting, QStringList{clash});
+        QCOMPARE(outcome.failed, QStringList());
+        QCOMPARE(outcome.records, 3);
         QCOMPARE(outcome.refused, QStringList{none});
         QCOMPARE(codesOf(s.db()), QStringLiteral("1,2,31,32,35"));
 

@@ -249,8 +249,14 @@ void DataImport::importFiles(const QStringList &paths, BatchOutcome &outcome, co
             const FileOutcome one = importSource(source);
             if (one.imported) {
                 outcome.imported << path;
+                outcome.records += one.rows;
             } else {
-                outcome.failed << path;
+                if (one.conflicts && !one.conflicts->isEmpty()) {
+                    outcome.conflicting << path;
+                } else {
+                    outcome.failed << path;
+                    outcome.failures << one.error;
+                }
                 QStringList lines{QStringLiteral("在准备导入的名为【") + shown(path) +
                                       QStringLiteral("】的文件中，如下的记录与现有的记录发生编号冲突"),
                                   Dashes};
@@ -271,7 +277,7 @@ DataImport::BatchOutcome DataImport::MultiImport(const QStringList &paths, const
 {
     BatchOutcome outcome;
     importFiles(paths, outcome, percent);
-    if (!outcome.failed.isEmpty()) {
+    if (outcome.reportHasBlocks()) {
         m_ui.openInViewer(outcome.report);
         m_ui.message(failureMessage(outcome.report));
     } else if (!outcome.refused.isEmpty()) {

@@ -44,9 +44,13 @@ public:
     // What became of a batch: every file lands in one of the lists.
     struct BatchOutcome {
         QStringList imported;
-        QStringList failed;  // the copy failed: conflicts, see the report
-        QStringList refused; // not imported for a missing table or column
-        QString report;      // the conflict report, whether or not it has blocks
+        QStringList conflicting; // records clash with existing ones, see the report
+        QStringList failed;      // the copy failed for another reason
+        QStringList failures;    // the engine's text for each of `failed`
+        QStringList refused;     // not imported for a missing table or column
+        qint64 records = 0;      // records added
+        QString report;          // the conflict report, whether or not it has blocks
+        bool reportHasBlocks() const { return !conflicting.isEmpty() || !failed.isEmpty(); }
     };
 
     DataImport(Session &session, QString reportFolder, Interaction &ui);
