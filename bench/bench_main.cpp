@@ -4,6 +4,7 @@
 //   tq_bench check [--records N]      batch logic check of every record
 //   tq_bench editor                   page changes and record loads in the record editor
 //   tq_bench startup                  main window on the default database
+//   tq_bench exchange [--records N]   report export and imports (bench_exchange.cpp)
 // Every figure is printed; nothing here fails on time.
 
 #include "CliInteraction.h"
@@ -258,6 +259,8 @@ int benchEditor()
 
 } // namespace
 
+int benchExchange(int records);
+
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
@@ -276,12 +279,14 @@ int main(int argc, char **argv)
         rc = benchEditor();
     else if (what == QLatin1String("startup"))
         rc = benchStartup();
+    else if (what == QLatin1String("exchange"))
+        rc = benchExchange(records(args, 100000));
     else if (what == QLatin1String("generate")) {
         QTemporaryDir dir;
         makeDatabase(dir, records(args, 100000));
         rc = 0;
     } else
-        out << "usage: tq_bench list|check|editor|startup|generate [--records N]\n";
+        out << "usage: tq_bench list|check|editor|startup|exchange|generate [--records N]\n";
     out.flush();
     return rc;
 }
