@@ -278,6 +278,11 @@ private slots:
         exchange::ImportSource source(file, true);
         QCOMPARE(recordsOf(source.db()), recordsOf(county));
         QCOMPARE(source.label(), QStringLiteral("甲县"));
+        // A new report file is readable as any new file, not private to its
+        // owner like the temporary it was built in.
+        const QString reference = m_dir.filePath(QStringLiteral("reference%1").arg(++m_serial));
+        QFile(reference).open(QIODevice::WriteOnly);
+        QCOMPARE(QFileInfo(file).permissions(), QFileInfo(reference).permissions());
         // Nothing but the report itself is left in its folder.
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden), QStringList());
     }

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -159,9 +161,15 @@ qint64 ReportExport::write(const QString &target, const QString &label, const QS
     }
     ReportHeader::transformFile(building.fileName());
 
-    // rename() replaces an existing target in one step.
+    // rename() replaces an existing target in one step. The temporary file is
+    // private to its owner; the report gets the permissions of the file it
+    // replaces, or those of any new file.
     const QByteArray from = QFile::encodeName(building.fileName());
     const QByteArray to = QFile::encodeName(targetInfo.absoluteFilePath());
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat existing {};
+    ::chmod(from.constData(), ::stat(to.constData(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~mask));
     if (std::rename(from.constData(), to.constData()) != 0)
         throw FileError(
             QStringLiteral("无法写入文件'%1'：%2").arg(shown(target), QString::fromLocal8Bit(std::strerror(errno))));

@@ -17,12 +17,11 @@ namespace tq::gui {
 
 TdlgMultiExportForm::TdlgMultiExportForm(Session &session, Interaction &ui, QString reportFolder,
                                          std::function<void()> refreshList, QWidget *parent)
-    : QDialog(parent), m_session(session), m_ui(ui), m_folder(std::move(reportFolder)),
-      m_refresh(std::move(refreshList))
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_ui(ui),
+      m_folder(std::move(reportFolder)), m_refresh(std::move(refreshList))
 {
     setObjectName(QStringLiteral("TdlgMultiExportForm"));
     setWindowTitle(QStringLiteral("数据批量导入"));
-    resize(520, 300);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("选择批量导入的数据文件"), this));
@@ -64,6 +63,7 @@ TdlgMultiExportForm::TdlgMultiExportForm(Session &session, Interaction &ui, QStr
     connect(m_cancel, &QPushButton::clicked, this, &TdlgMultiExportForm::reject);
     m_browse->setFocus();
     updateButtons();
+    setFixedSize(QSize(520, 300).expandedTo(sizeHint()));
 }
 
 void TdlgMultiExportForm::updateButtons()
@@ -104,6 +104,7 @@ void TdlgMultiExportForm::btnImportClick()
     });
     m_importing = false;
     updateButtons();
+    m_import->setFocus();
     if (m_refresh)
         m_refresh();
 }
