@@ -7,6 +7,7 @@
 //   tq_bench summary [--records N] [--db FILE]
 //                                     summary workbook of all 24 table sheets, by level and by a
 //                                     grouping of 50 code ranges, beside the plain scan and the statements
+//   tq_bench exchange [--records N]   report export and imports (bench_exchange.cpp)
 // Every figure is printed; nothing here fails on time.
 
 #include "CliInteraction.h"
@@ -358,6 +359,7 @@ int benchSummary(int n, const QString &existing)
     }
     return 0;
 }
+int benchExchange(int records);
 
 int main(int argc, char **argv)
 {
@@ -381,12 +383,14 @@ int main(int argc, char **argv)
         rc = benchEditor();
     else if (what == QLatin1String("startup"))
         rc = benchStartup();
+    else if (what == QLatin1String("exchange"))
+        rc = benchExchange(records(args, 100000));
     else if (what == QLatin1String("generate")) {
         QTemporaryDir dir;
         makeDatabase(dir, records(args, 100000));
         rc = 0;
     } else
-        out << "usage: tq_bench list|check|editor|startup|generate [--records N]\n";
+        out << "usage: tq_bench list|check|editor|startup|exchange|generate [--records N]\n";
     out.flush();
     return rc;
 }

@@ -2,9 +2,11 @@
 
 #include "CheckCommand.h"
 #include "Command.h"
+#include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "PrintCommand.h"
 #include "SummaryCommand.h"
+#include "ReportCommand.h"
 #include "app/VersionInfo.h"
 
 #include <QCommandLineParser>
@@ -25,6 +27,8 @@ const CommandFactory Commands[] = {
     makeCommand<CheckCommand>,
     makeCommand<PrintCommand>,
     makeCommand<SummaryCommand>,
+    makeCommand<ReportCommand>,
+    makeCommand<ImportCommand>,
 };
 
 std::unique_ptr<Command> findCommand(const QString &name)

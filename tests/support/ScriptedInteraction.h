@@ -40,7 +40,8 @@ public:
 class ScriptedInteraction : public Interaction {
 public:
     // Queue of answers: bool for confirm, int for askQuestion, QString (or an
-    // invalid QVariant for cancel) for inputText and the file dialogs.
+    // invalid QVariant for cancel) for inputText and the file dialogs,
+    // QStringList for the multi-select file dialog.
     void answer(const QVariant &a) { answers.enqueue(a); }
 
     void message(const QString &text) override { messages << text; }
@@ -72,6 +73,12 @@ public:
     {
         dialogs << title + QStringLiteral("|") + filter;
         return next().toString();
+    }
+    // Answered by a QStringList (or an invalid QVariant for cancel).
+    QStringList openFileNames(const QString &title, const QString &filter, const QString &) override
+    {
+        dialogs << title + QStringLiteral("|") + filter;
+        return next().toStringList();
     }
     void openInViewer(const QString &path) override { viewed << path; }
     void showWorkbook(const QString &path) override { viewed << path; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace tq {
@@ -48,6 +49,11 @@ public:
     // A yes/no question; "No" is preselected unless `yesByDefault`.
     virtual bool confirm(const QString &text, const QString &caption = QStringLiteral("提示："),
                          bool yesByDefault = false) = 0;
+    // The same with a warning sign, for questions about data at stake.
+    virtual bool confirmWarning(const QString &text, const QString &caption = QStringLiteral("提示："))
+    {
+        return confirm(text, caption, false);
+    }
     // The question window with the button bits above; returns an Answer.
     virtual int askQuestion(const QString &text, int buttons) = 0;
     // A one-line input box; nullopt when cancelled.
@@ -57,6 +63,12 @@ public:
     // e.g. "Access文件(*.mdb)".
     virtual QString openFileName(const QString &title, const QString &filter, const QString &dir) = 0;
     virtual QString saveFileName(const QString &title, const QString &filter, const QString &dir) = 0;
+    // A file-open dialog that takes several files; an empty list means cancelled.
+    virtual QStringList openFileNames(const QString &title, const QString &filter, const QString &dir)
+    {
+        const QString one = openFileName(title, filter, dir);
+        return one.isEmpty() ? QStringList() : QStringList{one};
+    }
     // Opens a file in the desktop's viewer for its kind (text file, workbook).
     virtual void openInViewer(const QString &path) = 0;
     virtual void showWorkbook(const QString &path) = 0;

@@ -60,6 +60,14 @@ public:
     {
         return m_base.saveFileName(title, filter, dir);
     }
+    QStringList openFileNames(const QString &title, const QString &filter, const QString &dir) override
+    {
+        return m_base.openFileNames(title, filter, dir);
+    }
+    bool confirmWarning(const QString &text, const QString &caption) override
+    {
+        return m_base.confirmWarning(text, caption);
+    }
     void openInViewer(const QString &path) override { m_base.openInViewer(path); }
     void showWorkbook(const QString &path) override { m_base.showWorkbook(path); }
     void processEvents() override { m_base.processEvents(); }

@@ -12,6 +12,9 @@
 #include "common/ProgressScope.h"
 #include "entry/RecordPrintout.h"
 #include "entry/TdlgSurveyDataForm.h"
+#include "exchange/DataImport.h"
+#include "exchange/ReportExport.h"
+#include "exchange/TdlgMultiExportForm.h"
 #include "logic/BatchCheck.h"
 #include "logic/TdlgCheckForm.h"
 #include "summary/GroupExchange.h"
@@ -107,10 +110,11 @@ static const TMainForm::CommandInfo kCommands[TMainForm::kCommandCount] = {
     {Cmd::AddNew, "actAddNew", u"添加新记录", QStyle::SP_FileIcon, &TMainForm::actAddNewExecute},
     {Cmd::Modify, "actModify", u"修改选中的记录", QStyle::SP_FileDialogDetailedView, &TMainForm::actModifyExecute},
     {Cmd::Delete, "actDelete", u"删除记录", QStyle::SP_TrashIcon, nullptr},
-    {Cmd::FastImport, "actFastImport", u"数据导入", QStyle::SP_ArrowDown, nullptr},
-    {Cmd::MultiImport, "actMultiImport", u"数据批量导入", QStyle::SP_FileDialogNewFolder, nullptr},
-    {Cmd::Import, "actImport", u"逐条导入", QStyle::SP_ArrowDown, nullptr},
-    {Cmd::Export, "actExport", u"数据上报", QStyle::SP_ArrowUp, nullptr},
+    {Cmd::FastImport, "actFastImport", u"数据导入", QStyle::SP_ArrowDown, &TMainForm::actFastImportExecute},
+    {Cmd::MultiImport, "actMultiImport", u"数据批量导入", QStyle::SP_FileDialogNewFolder,
+     &TMainForm::actMultiImportExecute},
+    {Cmd::Import, "actImport", u"逐条导入", QStyle::SP_ArrowDown, &TMainForm::actImportExecute},
+    {Cmd::Export, "actExport", u"数据上报", QStyle::SP_ArrowUp, &TMainForm::actExportExecute},
     {Cmd::Backup, "actBackup", u"数据备份", QStyle::SP_DriveFDIcon, nullptr},
     {Cmd::Compress, "actCompress", u"压缩数据库文件", QStyle::SP_DriveHDIcon, nullptr},
     {Cmd::OpenDB, "actOpenDB", u"打开其它数据库", QStyle::SP_DialogOpenButton, &TMainForm::actOpenDBExecute},
@@ -619,6 +623,40 @@ void TMainForm::actGroupExportExecute()
         summary::GroupExchange(m_ui, summary::GroupExchange::exchangeFolder(m_settings))
             .ExportGroups(AppPaths::defaultDatabasePath());
     });
+}
+
+// ---------------------------------------------------------------------------
+// Report files
+
+void TMainForm::actExportExecute()
+{
+    run([this] { exchange::ReportExport(m_session, m_ui).Export(); });
+}
+
+void TMainForm::actFastImportExecute()
+{
+    // A declined or failed import changed nothing: the list stays as it is.
+    bool added = false;
+    run([&] { added = exchange::DataImport(m_session, AppPaths::reportFolder(m_settings), m_ui).FastImport(); });
+    if (added)
+        requeryAndReturn();
+}
+
+void TMainForm::actMultiImportExecute()
+{
+    TdlgMultiExportForm dlg(
+        m_session, m_ui, AppPaths::reportFolder(m_settings), [this] { requeryAndReturn(); }, this);
+    dlg.exec();
+}
+
+void TMainForm::actImportExecute()
+{
+    run(
+        [this] {
+            exchange::DataImport(m_session, AppPaths::reportFolder(m_settings), m_ui)
+                .ImportRecords(m_prefs.importPrinciple);
+        },
+        true);
 }
 
 } // namespace tq::gui

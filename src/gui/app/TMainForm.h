@@ -112,6 +112,10 @@ public:
     void actGroupExecute();
     void actGroupImportExecute();
     void actGroupExportExecute();
+    void actExportExecute();
+    void actFastImportExecute();
+    void actMultiImportExecute();
+    void actImportExecute();
     // The print-out of one record through a template beside the program.
     void printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet);
     // The record editor, created on first use and kept.

@@ -55,6 +55,16 @@ bool GuiInteraction::confirm(const QString &text, const QString &caption, bool y
     return box.exec() == QMessageBox::Yes;
 }
 
+bool GuiInteraction::confirmWarning(const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 int GuiInteraction::askQuestion(const QString &text, int buttons) { return AskQuestion(text, buttons, m_parent); }
 
 std::optional<QString> GuiInteraction::inputText(const QString &caption, const QString &prompt,
@@ -90,6 +100,11 @@ QString startFolder(const QString &dir)
 QString GuiInteraction::openFileName(const QString &title, const QString &filter, const QString &dir)
 {
     return QFileDialog::getOpenFileName(m_parent, title, startFolder(dir), filter);
+}
+
+QStringList GuiInteraction::openFileNames(const QString &title, const QString &filter, const QString &dir)
+{
+    return QFileDialog::getOpenFileNames(m_parent, title, startFolder(dir), filter);
 }
 
 QString GuiInteraction::saveFileName(const QString &title, const QString &filter, const QString &dir)

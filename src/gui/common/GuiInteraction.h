@@ -21,10 +21,12 @@ public:
 
     void message(const QString &text) override;
     bool confirm(const QString &text, const QString &caption, bool yesByDefault) override;
+    bool confirmWarning(const QString &text, const QString &caption) override;
     int askQuestion(const QString &text, int buttons) override;
     std::optional<QString> inputText(const QString &caption, const QString &prompt, const QString &initial) override;
     QString openFileName(const QString &title, const QString &filter, const QString &dir) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &dir) override;
+    QStringList openFileNames(const QString &title, const QString &filter, const QString &dir) override;
     void openInViewer(const QString &path) override;
     void showWorkbook(const QString &path) override;
     void processEvents() override;

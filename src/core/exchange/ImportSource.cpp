@@ -1,0 +1,58 @@
+#include "exchange/ImportSource.h"
+
+#include "exchange/ReportHeader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tq::exchange {
+
+namespace {
+
+DamagedFileError damaged(const QString &path, const QString &why)
+{
+    return DamagedFileError(QStringLiteral("文件'%1'已经损坏或者不是数据库文件，不能导入（%2）。")
+                                .arg(QDir::toNativeSeparators(path), why));
+}
+
+} // namespace
+
+ImportSource::ImportSource(const QString &path, bool restoreHeader)
+    : m_dir(QDir(QDir::tempPath()).filePath(QStringLiteral("tallowmere-import-XXXXXX"))), m_path(path)
+{
+    if (!m_dir.isValid())
+        throw FileError(QStringLiteral("无法在临时文件夹中建立文件：%1").arg(m_dir.errorString()));
+    m_copy = m_dir.filePath(QStringLiteral("source.mdb"));
+    if (restoreHeader) {
+        m_transformed = ReportHeader::copyRestored(path, m_copy);
+    } else if (!QFile::copy(path, m_copy)) {
+        throw FileError(QStringLiteral("无法读取文件'%1'。").arg(QDir::toNativeSeparators(path)));
+    }
+    try {
+        m_db = db::Database::open(m_copy);
+        // A truncated file still opens; only reading every page shows the loss.
+        db::Statement st = m_db.prepare(QStringLiteral("PRAGMA quick_check"));
+        QStringList problems;
+        while (st.step() && problems.size() < 3)
+            problems << st.textValue(0);
+        if (problems != QStringList{QStringLiteral("ok")})
+            throw damaged(path, problems.join(QStringLiteral("; ")));
+    } catch (const db::DbError &e) {
+        // The engine's reason, without the name of the private copy.
+        throw damaged(path, e.text().section(QChar(u'：'), -1));
+    }
+}
+
+QString ImportSource::label()
+{
+    db::Statement st = m_db.prepare(QStringLiteral("select * from ct_label"));
+    if (!st.step())
+        return QString();
+    for (int c = 0; c < st.columnCount(); ++c) {
+        if (st.columnName(c).compare(QLatin1String("db_name"), Qt::CaseInsensitive) == 0)
+            return st.textValue(c);
+    }
+    throw db::DbError(QStringLiteral("表 ct_label 中没有字段 db_name"));
+}
+
+} // namespace tq::exchange
