@@ -19,7 +19,10 @@ namespace {
 
 const QString kResultName = QStringLiteral("2009基层以上-默认数据库-逻辑检查结果.txt");
 
-QString program() { return QDir(QStringLiteral(TQ_BIN_DIR)).filePath(QStringLiteral("tallowmere")); }
+QString program()
+{
+    return QDir(QStringLiteral(TQ_BIN_DIR)).filePath(QStringLiteral("tallowmere"));
+}
 
 QString temporaryIn(const QString &folder)
 {
@@ -38,8 +41,12 @@ QByteArray contentOf(const QString &path)
 
 QStringList checkArgs(const QString &db, const QString &folder)
 {
-    return {QStringLiteral("check"), QStringLiteral("--db"), db, QStringLiteral("--all"),
-            QStringLiteral("--report-folder"), folder};
+    return {QStringLiteral("check"),
+            QStringLiteral("--db"),
+            db,
+            QStringLiteral("--all"),
+            QStringLiteral("--report-folder"),
+            folder};
 }
 
 } // namespace

@@ -69,7 +69,7 @@ private slots:
         QTest::addColumn<QString>("kept"); // the part as it appears in the name
         const QString prefix = QStringLiteral("2009基层以上-"), suffix = QStringLiteral("-逻辑检查结果.txt");
         const int room = FileNames::kMaxNameBytes - FileNames::byteLength(prefix + suffix); // 215 bytes here
-        const QString han200(200, QChar(0x5de5));                                              // 工 x 200
+        const QString han200(200, QChar(0x5de5));                                           // 工 x 200
         QTest::newRow("short label") << QStringLiteral("市总工会") << QStringLiteral("市总工会");
         QTest::newRow("200 Chinese characters") << han200 << han200.left(room / 3);
         QTest::newRow("71 characters fit") << han200.left(71) << han200.left(71);
@@ -77,8 +77,7 @@ private slots:
         // a character of four bytes is kept whole or dropped whole
         const QString emoji = QString(70, QChar(0x5de5)) + QStringLiteral("ab\U0001F600");
         QTest::newRow("surrogate pair at the cut") << emoji << QString(70, QChar(0x5de5)) + QStringLiteral("ab");
-        QTest::newRow("letter with its accent") << QString(213, u'e') + QStringLiteral("e\u0301")
-                                                << QString(213, u'e');
+        QTest::newRow("letter with its accent") << QString(213, u'e') + QStringLiteral("e\u0301") << QString(213, u'e');
         QTest::newRow("characters no name may hold")
             << QStringLiteral("省/市:总\\工*会?\"<>|\t") << QStringLiteral("省_市_总_工_会______");
     }

@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 #include "ScriptedInteraction.h"
+#include "app/CommandRunner.h"
 #include "app/Session.h"
 #include "common/AtomicFile.h"
 #include "common/Error.h"
@@ -378,17 +379,15 @@ private slots:
         }
         db::Database other = db::Database::open(m_session->path());
         db::Transaction held(other);
-        try {
-            check.RunBatchCheck(RecordSelection::all(), true);
-            QFAIL("the check should not have got the database");
-        } catch (const db::DatabaseBusyError &e) {
-            QCOMPARE(e.text(), QStringLiteral("数据库文件正被其他程序使用：") + QDir::toNativeSeparators(m_session->path()));
-        }
+        // the command shows the text as it stands: nothing for the publisher to hear of
+        QVERIFY(!runCommand(ui, [&] { check.RunBatchCheck(RecordSelection::all(), true); }));
+        QCOMPARE(ui.messages,
+                 QStringList{QStringLiteral("数据库文件正被其他程序使用：") + QDir::toNativeSeparators(m_session->path())});
         QCOMPARE(readFile(check.resultFilePath()), QByteArray("the first run's result file\r\n"));
         for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
             QVERIFY2(!AtomicFile::isTemporaryName(name), qPrintable(name));
         QCOMPARE(stateOf(1), 0);
-        QVERIFY(ui.viewed.isEmpty() && ui.messages.isEmpty());
+        QVERIFY(ui.viewed.isEmpty());
     }
 
     // The selection's statements keep their meaning with every code bound.

@@ -162,9 +162,10 @@ private slots:
         test::ScriptedInteraction ui;
         ui.answer(other);
         QCOMPARE(DatabaseCommands(s, ui).openOther(), DatabaseCommands::Outcome::Opened);
-        QCOMPARE(ui.messages, (QStringList{QStringLiteral("已经打开您选择的数据库--默认数据库"),
-                                           QStringLiteral("数据库文件 ") + QDir::toNativeSeparators(s.path()) +
-                                               QStringLiteral(" 中有 2 个记录的单位编号不是整数，请核对这些记录的单位编号。")}));
+        QCOMPARE(ui.messages,
+                 (QStringList{QStringLiteral("已经打开您选择的数据库--默认数据库"),
+                              QStringLiteral("数据库文件 ") + QDir::toNativeSeparators(s.path()) +
+                                  QStringLiteral(" 中有 2 个记录的单位编号不是整数，请核对这些记录的单位编号。")}));
         QCOMPARE(s.db().scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toInt(), 4);
 
         s.openDatabase();

@@ -343,8 +343,12 @@ QList<CrashCase> CrashHarness::commandCases()
     CrashCase check;
     check.name = QStringLiteral("check");
     check.arguments = [](const QString &db, const QString &folder) {
-        return QStringList{QStringLiteral("check"), QStringLiteral("--db"), db, QStringLiteral("--all"),
-                           QStringLiteral("--report-folder"), folder};
+        return QStringList{QStringLiteral("check"),
+                           QStringLiteral("--db"),
+                           db,
+                           QStringLiteral("--all"),
+                           QStringLiteral("--report-folder"),
+                           folder};
     };
     check.exitCode = 1; // the fixtures hold records with errors
     check.normalise = [](const QString &, const QByteArray &content) {

@@ -41,10 +41,10 @@ struct DatabaseSnapshot {
 
 // How one kill moment went.
 struct Trial {
-    QString moment;       // "after 40 ms", "temporary file appears", ...
-    bool killed = false;  // false: the command had finished before the kill
+    QString moment;      // "after 40 ms", "temporary file appears", ...
+    bool killed = false; // false: the command had finished before the kill
     qint64 killedAtMs = -1;
-    QString integrity;    // PRAGMA integrity_check
+    QString integrity; // PRAGMA integrity_check
     int recordsOld = 0, recordsNew = 0, recordsNeither = 0;
     int tablesNeither = 0;
     int leftovers = 0;    // temporary files of the killed run

@@ -67,6 +67,9 @@ bool DatabaseCommands::editLabel()
         return false;
     try {
         m_session.setLabel(*answer);
+    } catch (const db::DatabaseBusyError &e) {
+        m_ui.message(e.text()); // another copy of the program has the file
+        return false;
     } catch (const db::DbError &e) {
         m_ui.message(generalErrorMessage(e.text()));
         return false;

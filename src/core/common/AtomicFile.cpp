@@ -19,7 +19,10 @@ namespace {
 const QLatin1String kTempPrefix(".tallowmere-");
 const QLatin1String kTempSuffix(".part");
 
-QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString systemText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
 
 QString randomPart()
 {
@@ -47,12 +50,16 @@ AtomicFile::AtomicFile(QString path, QString kind)
 {
 }
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
 
 void AtomicFile::fail(const QString &doing, int err)
 {
     discard();
-    throw FileError(QStringLiteral("%1%2 %3：%4").arg(doing, m_kind, QDir::toNativeSeparators(m_path), systemText(err)));
+    throw FileError(
+        QStringLiteral("%1%2 %3：%4").arg(doing, m_kind, QDir::toNativeSeparators(m_path), systemText(err)));
 }
 
 void AtomicFile::open()
@@ -66,8 +73,7 @@ void AtomicFile::open()
     // name that uses the whole length a name may have still gets its temporary.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString temp = folder.filePath(kTempPrefix + randomPart() + kTempSuffix);
-        const int fd =
-            ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_fd = fd;
             m_temp = temp;

@@ -15,7 +15,10 @@ bool unfit(QChar c)
 
 } // namespace
 
-int FileNames::byteLength(const QString &name) { return int(QFile::encodeName(name).size()); }
+int FileNames::byteLength(const QString &name)
+{
+    return int(QFile::encodeName(name).size());
+}
 
 QString FileNames::compose(const QString &prefix, const QString &part, const QString &suffix, int maxBytes)
 {

@@ -16,8 +16,7 @@ qint64 CodeCheck::countNotWhole(Database &db, const QString &schema)
             .toLongLong() > 0;
     if (!hasCode)
         return 0;
-    return db
-        .scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE typeof(c901) NOT IN ('integer', 'null')").arg(table))
+    return db.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE typeof(c901) NOT IN ('integer', 'null')").arg(table))
         .toLongLong();
 }
 

@@ -40,7 +40,10 @@ QString utf8(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
 // How long a writer waits for another connection's lock before giving up.
 constexpr int kBusyTimeoutMs = 2000;
 
-bool isBusy(int rc) { return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED; }
+bool isBusy(int rc)
+{
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
 
 [[noreturn]] void failBusy(sqlite3 *db)
 {

@@ -76,8 +76,8 @@ QString BatchCheck::resultFilePath() const
 {
     // A label may hold 200 Chinese characters, more than a file name can take
     // around the fixed parts: it is cut so that the name fits.
-    return QDir(m_folder).filePath(FileNames::compose(QStringLiteral("2009基层以上-"), m_session.label(),
-                                                      QStringLiteral("-逻辑检查结果.txt")));
+    return QDir(m_folder).filePath(
+        FileNames::compose(QStringLiteral("2009基层以上-"), m_session.label(), QStringLiteral("-逻辑检查结果.txt")));
 }
 
 BatchCheck::Outcome BatchCheck::RunBatchCheck(const RecordSelection &selection, bool markPassed)
