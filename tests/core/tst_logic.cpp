@@ -381,8 +381,8 @@ private slots:
         db::Transaction held(other);
         // the command shows the text as it stands: nothing for the publisher to hear of
         QVERIFY(!runCommand(ui, [&] { check.RunBatchCheck(RecordSelection::all(), true); }));
-        QCOMPARE(ui.messages,
-                 QStringList{QStringLiteral("数据库文件正被其他程序使用：") + QDir::toNativeSeparators(m_session->path())});
+        QCOMPARE(ui.messages, QStringList{QStringLiteral("数据库文件正被其他程序使用：") +
+                                          QDir::toNativeSeparators(m_session->path())});
         QCOMPARE(readFile(check.resultFilePath()), QByteArray("the first run's result file\r\n"));
         for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
             QVERIFY2(!AtomicFile::isTemporaryName(name), qPrintable(name));
