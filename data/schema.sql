@@ -2,8 +2,11 @@
 -- The survey columns of dt_data and dt_data_dt_data are filled in from the
 -- field catalogue (fieldlist.csv) at the marked place in each table.
 
+-- A code is a whole number: a code stored as a fraction or a text would match
+-- no lookup by code. Its range (1 to 9999999) is the editor's rule, not the
+-- file's, since files from elsewhere may hold codes of 0 or below.
 CREATE TABLE dt_data (
-    c901 INTEGER NOT NULL UNIQUE,
+    c901 INTEGER NOT NULL UNIQUE CHECK (typeof(c901) = 'integer'),
     c902 TEXT,
     c903 INTEGER,
     c904 INTEGER,

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <future>
+#include <thread>
+
 using namespace tq::db;
 using tq::ListQuery;
 using tq::RecordList;
@@ -117,6 +120,64 @@ private slots:
         }
         QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt(), 1);
         QVERIFY(!db.inTransaction());
+    }
+
+    // A writer waits up to the busy timeout for another copy's lock; a lock
+    // that stays taken is reported with the file's name.
+    void writersWaitForTheLockThenNameTheFile_data()
+    {
+        QTest::addColumn<int>("holdMs");
+        QTest::addColumn<bool>("gets");
+        QTest::newRow("released in time") << 300 << true;
+        QTest::newRow("held past the timeout") << 3000 << false;
+    }
+    void writersWaitForTheLockThenNameTheFile()
+    {
+        QFETCH(int, holdMs);
+        QFETCH(bool, gets);
+        const QString p = path(QStringLiteral("locked.db"));
+        {
+            Database db = scratch(QStringLiteral("locked.db"));
+            db.exec(QStringLiteral("CREATE TABLE t (n INTEGER)"));
+        }
+        std::promise<void> locked;
+        std::thread other([&] {
+            Database db = Database::open(p);
+            Transaction tx(db);
+            db.exec(QStringLiteral("INSERT INTO t VALUES (1)"));
+            locked.set_value();
+            std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+            tx.commit();
+        });
+        locked.get_future().wait();
+        Database db = Database::open(p);
+        QElapsedTimer waited;
+        waited.start();
+        qint64 gotAfter = -1, failedAfter = -1;
+        QString why;
+        try {
+            Transaction tx(db);
+            gotAfter = waited.elapsed();
+            // a read before the write, as the commands do: the lock must be
+            // ours already, SQLite would not wait for it here
+            const int before = db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt();
+            db.exec(QStringLiteral("INSERT INTO t VALUES (?)"), {before + 1});
+            tx.commit();
+        } catch (const DatabaseBusyError &e) {
+            failedAfter = waited.elapsed();
+            why = e.text();
+        } catch (const DbError &e) {
+            why = e.text();
+        }
+        other.join();
+        if (gets) {
+            QVERIFY2(gotAfter >= holdMs - 50, qPrintable(why));
+            QCOMPARE(db.scalar(QStringLiteral("SELECT group_concat(n) FROM t")).toString(), QStringLiteral("1,2"));
+        } else {
+            QVERIFY2(failedAfter >= 1500, qPrintable(why));
+            QCOMPARE(why, QStringLiteral("数据库文件正被其他程序使用：") + QDir::toNativeSeparators(p));
+            QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt(), 1);
+        }
     }
 
     // The whole-file import relies on this: a copy that would duplicate a

@@ -1,6 +1,8 @@
 #include "Fixtures.h"
 #include "ScriptedInteraction.h"
+#include "app/CommandRunner.h"
 #include "app/Session.h"
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Gbk.h"
 #include "db/Database.h"
@@ -331,6 +333,69 @@ private slots:
         BatchCheck check(*m_session, m_dir.path(), ui);
         QVERIFY_THROWS_EXCEPTION(db::DbError, check.RunBatchCheck(QStringLiteral("select c901, c902 from dt_data"), {}, true));
         QCOMPARE(stateOf(1), 0);
+    }
+
+    // A code stored as a fraction (a file made elsewhere) is marked on its own
+    // row, not on the record whose whole-number code it rounds to.
+    void statesLandOnTheRowThatWasChecked()
+    {
+        m_session->db().exec(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
+        insert(100001, QStringLiteral("甲"), validRecord(), 0);
+        m_session->db().exec(QStringLiteral("INSERT INTO dt_data (c901, c902, c904, RecordState) VALUES (?, ?, 5, 0)"),
+                             {100001.5, QStringLiteral("乙")}); // fails rule 3
+        test::ScriptedInteraction ui;
+        BatchCheck check(*m_session, m_dir.path(), ui);
+        const auto outcome = check.RunBatchCheck(QStringLiteral("select * from dt_data"), {}, true);
+        QCOMPARE(outcome.failedRecords, 1);
+        QCOMPARE(m_session->db()
+                     .scalar(QStringLiteral("SELECT group_concat(c901 || ':' || RecordState, ' ') FROM "
+                                            "(SELECT * FROM dt_data ORDER BY c901)"))
+                     .toString(),
+                 QStringLiteral("100001:1 100001.5:2"));
+        QVERIFY(Gbk::decode(readFile(outcome.resultFile)).contains(QStringLiteral("\r\n100001.5  乙的数据有错误\r\n")));
+    }
+
+    // A label of 200 Chinese characters (the most the label prompt asks for)
+    // is cut so that the result file's name fits in a folder entry.
+    void longLabelsStillGiveAResultFile()
+    {
+        const QString label(200, QChar(0x5de5));
+        m_session->setLabel(label);
+        insert(1, QStringLiteral("甲"), Values{{"c904", 5}});
+        test::ScriptedInteraction ui;
+        BatchCheck check(*m_session, m_dir.path(), ui);
+        const auto outcome = check.RunBatchCheck(RecordSelection::all(), true);
+        QCOMPARE(outcome.kind, BatchCheck::Outcome::Failures);
+        QCOMPARE(QFileInfo(outcome.resultFile).fileName(),
+                 QStringLiteral("2009基层以上-") + label.left(71) + QStringLiteral("-逻辑检查结果.txt"));
+        QVERIFY(QFile::exists(outcome.resultFile));
+        QCOMPARE(ui.viewed, QStringList{outcome.resultFile});
+    }
+
+    // While another copy of the program holds the database, a check waits for
+    // it, then gives up naming the file, and leaves the result file that the
+    // other copy may be about to replace exactly as it is.
+    void aSecondRunLeavesTheFirstRunsFileAlone()
+    {
+        insert(1, QStringLiteral("甲"), Values{{"c904", 5}});
+        test::ScriptedInteraction ui;
+        BatchCheck check(*m_session, m_dir.path(), ui);
+        {
+            QFile first(check.resultFilePath());
+            QVERIFY(first.open(QIODevice::WriteOnly));
+            first.write("the first run's result file\r\n");
+        }
+        db::Database other = db::Database::open(m_session->path());
+        db::Transaction held(other);
+        // the command shows the text as it stands: nothing for the publisher to hear of
+        QVERIFY(!runCommand(ui, [&] { check.RunBatchCheck(RecordSelection::all(), true); }));
+        QCOMPARE(ui.messages, QStringList{QStringLiteral("数据库文件正被其他程序使用：") +
+                                          QDir::toNativeSeparators(m_session->path())});
+        QCOMPARE(readFile(check.resultFilePath()), QByteArray("the first run's result file\r\n"));
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!AtomicFile::isTemporaryName(name), qPrintable(name));
+        QCOMPARE(stateOf(1), 0);
+        QVERIFY(ui.viewed.isEmpty());
     }
 
     // The selection's statements keep their meaning with every code bound.

@@ -73,6 +73,36 @@ private slots:
         m_db.exec(QStringLiteral("DELETE FROM dt_data_dt_data"));
     }
 
+    // A code is a whole number; codes of 0 or below come from elsewhere and
+    // are the editor's business, not the file's.
+    void codesAreWholeNumbers_data()
+    {
+        QTest::addColumn<QVariant>("code");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("fraction") << QVariant(100001.5) << false;
+        QTest::newRow("text") << QVariant(QStringLiteral("abc")) << false;
+        QTest::newRow("digits as text") << QVariant(QStringLiteral("100002")) << true;
+        QTest::newRow("whole real") << QVariant(100003.0) << true;
+        QTest::newRow("zero") << QVariant(0) << true;
+        QTest::newRow("negative") << QVariant(-5) << true;
+    }
+    void codesAreWholeNumbers()
+    {
+        QFETCH(QVariant, code);
+        QFETCH(bool, accepted);
+        bool stored = true;
+        try {
+            m_db.exec(QStringLiteral("INSERT INTO dt_data (c901) VALUES (?)"), {code});
+        } catch (const DbError &) {
+            stored = false;
+        }
+        QCOMPARE(stored, accepted);
+        if (stored)
+            QCOMPARE(m_db.scalar(QStringLiteral("SELECT typeof(c901) FROM dt_data")).toString(),
+                     QStringLiteral("integer"));
+        m_db.exec(QStringLiteral("DELETE FROM dt_data"));
+    }
+
     void everyTableAndViewIsThere()
     {
         for (const char *t : {"dt_data", "dt_data_dt_data", "DT_FieldList", "CT_CityName", "CT_LevelCode",

@@ -5,6 +5,7 @@
 #include "app/Session.h"
 #include "app/Settings.h"
 #include "app/VersionInfo.h"
+#include "db/CodeCheck.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -143,6 +144,35 @@ private slots:
         QFile::remove(AppPaths::defaultDatabasePath());
         QCOMPARE(DatabaseCommands(s, ui).openDefault(), DatabaseCommands::Outcome::EndProgram);
         QCOMPARE(ui.messages.last(), QStringLiteral("没有找到系统数据文件，请重新安装。"));
+    }
+
+    // A file made elsewhere may hold codes that are not whole numbers: it
+    // opens, and the user hears how many and where; the imports ask the same
+    // of a file they have attached.
+    void codesThatAreNotWholeAreReported()
+    {
+        const QString other = tq::test::newSurveyDatabase(m_other, QStringLiteral("odd.mdb"));
+        {
+            db::Database d = db::Database::open(other);
+            d.exec(QStringLiteral("PRAGMA ignore_check_constraints = ON")); // as an older file would allow
+            d.exec(QStringLiteral("INSERT INTO dt_data (c901) VALUES (100001), (100001.5), ('x9'), (0)"));
+        }
+        Session s;
+        s.openDatabase();
+        test::ScriptedInteraction ui;
+        ui.answer(other);
+        QCOMPARE(DatabaseCommands(s, ui).openOther(), DatabaseCommands::Outcome::Opened);
+        QCOMPARE(ui.messages,
+                 (QStringList{QStringLiteral("已经打开您选择的数据库--默认数据库"),
+                              QStringLiteral("数据库文件 ") + QDir::toNativeSeparators(s.path()) +
+                                  QStringLiteral(" 中有 2 个记录的单位编号不是整数，请核对这些记录的单位编号。")}));
+        QCOMPARE(s.db().scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toInt(), 4);
+
+        s.openDatabase();
+        QCOMPARE(s.notWholeCodes(), 0);
+        s.db().attach(other, QStringLiteral("aux"));
+        QCOMPARE(db::CodeCheck::countNotWhole(s.db(), QStringLiteral("aux")), 2);
+        QCOMPARE(db::CodeCheck::countNotWhole(s.db()), 0);
     }
 
     void labelIsStoredAsTyped_data()

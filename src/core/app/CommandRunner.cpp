@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Interaction.h"
+#include "db/DbError.h"
 
 #include <exception>
 #include <new>
@@ -16,6 +17,10 @@ bool runCommand(Interaction &ui, const std::function<void()> &work)
         ui.progress().finish();
         return true;
     } catch (const FileError &e) {
+        failure = e.text();
+    } catch (const db::DatabaseBusyError &e) {
+        // Another copy of the program has the file: nothing to report to the
+        // publisher, the user only has to wait or close the other copy.
         failure = e.text();
     } catch (const Error &e) {
         failure = generalErrorMessage(e.text());

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "common/Error.h"
 #include "common/Interaction.h"
+#include "db/CodeCheck.h"
 
 #include <QFileInfo>
 
@@ -30,6 +31,7 @@ DatabaseCommands::Outcome DatabaseCommands::openOther()
         return Outcome::Unchanged;
     }
     m_ui.message(QStringLiteral("已经打开您选择的数据库--") + m_session.label());
+    warnAboutCodes();
     return Outcome::Opened;
 }
 
@@ -45,7 +47,16 @@ DatabaseCommands::Outcome DatabaseCommands::openDefault()
         return Outcome::Unchanged;
     }
     m_ui.message(QStringLiteral("已经打开软件默认数据库--") + m_session.label());
+    warnAboutCodes();
     return Outcome::Opened;
+}
+
+void DatabaseCommands::warnAboutCodes()
+{
+    // The file opens all the same: the user can look at the records and mend
+    // the codes; only commands that go by code may miss them.
+    if (m_session.notWholeCodes() > 0)
+        m_ui.message(db::CodeCheck::warning(m_session.path(), m_session.notWholeCodes()));
 }
 
 bool DatabaseCommands::editLabel()
@@ -56,6 +67,9 @@ bool DatabaseCommands::editLabel()
         return false;
     try {
         m_session.setLabel(*answer);
+    } catch (const db::DatabaseBusyError &e) {
+        m_ui.message(e.text()); // another copy of the program has the file
+        return false;
     } catch (const db::DbError &e) {
         m_ui.message(generalErrorMessage(e.text()));
         return false;
@@ -79,6 +93,8 @@ bool startSession(Session &session, Settings &settings, Interaction &ui, Prefere
         ui.message(QStringLiteral("软件安装不正确，请与软件提供者联系！"));
         return false;
     }
+    if (session.notWholeCodes() > 0)
+        ui.message(db::CodeCheck::warning(session.path(), session.notWholeCodes()));
     return true;
 }
 

@@ -25,6 +25,9 @@ public:
     void markAllPassed();
 
 private:
+    // Tells the user when the file just opened holds codes that are not whole numbers.
+    void warnAboutCodes();
+
     Session &m_session;
     Interaction &m_ui;
 };

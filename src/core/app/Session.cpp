@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "app/AppPaths.h"
+#include "db/CodeCheck.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,9 +52,11 @@ void Session::openDatabase(const QString &path)
     db::Database next = db::Database::open(target);
     requireSurveyTables(next);
     const QString label = readLabel(next);
+    const qint64 notWhole = db::CodeCheck::countNotWhole(next);
     m_db = std::move(next);
     m_path = m_db.path();
     m_label = label;
+    m_notWholeCodes = notWhole;
     m_hints.reset();
     emit databaseOpened();
     emit labelChanged(m_label);
@@ -78,6 +81,7 @@ void Session::reopen()
 {
     m_db = db::Database::open(m_path);
     m_label = readLabel(m_db);
+    m_notWholeCodes = db::CodeCheck::countNotWhole(m_db);
     m_hints.reset();
     emit databaseOpened();
     emit labelChanged(m_label);

@@ -27,6 +27,9 @@ public:
     db::Database &db();
     const QString &path() const { return m_path; }
     const QString &label() const { return m_label; }
+    // Records of the open file whose code is not a whole number (see
+    // db::CodeCheck), counted when it was opened.
+    qint64 notWholeCodes() const { return m_notWholeCodes; }
 
     // Opens `path`, or the default database beside the program when empty.
     // The new file must be a survey database (it has ct_label and dt_data);
@@ -70,6 +73,7 @@ private:
     logic::FieldHints m_hints;
     QString m_path;
     QString m_label;
+    qint64 m_notWholeCodes = 0;
 };
 
 } // namespace tq

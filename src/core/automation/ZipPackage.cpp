@@ -1,10 +1,12 @@
 #include "automation/ZipPackage.h"
 
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <zip.h>
 
@@ -92,10 +94,27 @@ void ZipPackage::write(const QString &path, const std::vector<Part> &parts)
         throw FileError(QStringLiteral("无法保存工作簿“%1”：文件夹不存在").arg(shown));
     if (info.isDir())
         throw FileError(QStringLiteral("无法保存工作簿“%1”：那是一个文件夹").arg(shown));
-    int code = 0;
-    zip_t *za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!za)
-        throw FileError(QStringLiteral("无法保存工作簿“%1”：%2").arg(shown, zipErrorText(code)));
+
+    // The archive is built in memory and then written through AtomicFile, so
+    // that the file appears under its name only when it is whole and a full
+    // disk is reported with the system's own words.
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *memory = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!memory) {
+        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        throw FileError(QStringLiteral("无法保存工作簿“%1”：%2").arg(shown, why));
+    }
+    zip_source_keep(memory); // it outlives the archive: its bytes are the file
+    const auto freeMemory = qScopeGuard([&] { zip_source_free(memory); });
+    zip_t *za = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
+    if (!za) {
+        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        throw FileError(QStringLiteral("无法保存工作簿“%1”：%2").arg(shown, why));
+    }
+    zip_error_fini(&error);
     auto fail = [&](const QString &why) {
         zip_discard(za);
         throw FileError(QStringLiteral("无法保存工作簿“%1”：%2").arg(shown, why));
@@ -115,6 +134,23 @@ void ZipPackage::write(const QString &path, const std::vector<Part> &parts)
     }
     if (zip_close(za) != 0)
         fail(QString::fromLocal8Bit(zip_error_strerror(zip_get_error(za))));
+
+    const auto memoryFailed = [&] {
+        return FileError(QStringLiteral("无法保存工作簿“%1”：%2")
+                             .arg(shown, QString::fromLocal8Bit(zip_error_strerror(zip_source_error(memory)))));
+    };
+    if (zip_source_open(memory) != 0)
+        throw memoryFailed();
+    AtomicFile file(path, QStringLiteral("工作簿"));
+    file.open();
+    char buf[65536];
+    zip_int64_t got = 0;
+    while ((got = zip_source_read(memory, buf, sizeof buf)) > 0)
+        file.write(buf, got);
+    zip_source_close(memory);
+    if (got < 0)
+        throw memoryFailed();
+    file.commit();
 }
 
 } // namespace tq::automation

@@ -37,6 +37,21 @@ void sqlInt(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 
 QString utf8(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
 
+// How long a writer waits for another connection's lock before giving up.
+constexpr int kBusyTimeoutMs = 2000;
+
+bool isBusy(int rc)
+{
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
+
+[[noreturn]] void failBusy(sqlite3 *db)
+{
+    const char *file = sqlite3_db_filename(db, "main");
+    throw DatabaseBusyError(QStringLiteral("数据库文件正被其他程序使用：") +
+                            QDir::toNativeSeparators(file ? QString::fromUtf8(file) : QString()));
+}
+
 void bindValue(sqlite3 *db, sqlite3_stmt *stmt, int index, const QVariant &value)
 {
     int rc = SQLITE_OK;
@@ -119,15 +134,18 @@ Database Database::open(const QString &path)
     }
     Database db(raw, info.absoluteFilePath());
     sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, 2000);
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     sqlite3_create_function_v2(raw, "int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &sqlInt, nullptr,
                                nullptr, nullptr);
     // SQLite reads the header lazily; touch the schema now so that a file of
     // another kind fails here and not in the middle of some later command.
     char *err = nullptr;
-    if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+    if (const int probe = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err);
+        probe != SQLITE_OK) {
         const QString why = utf8(err);
         sqlite3_free(err);
+        if (isBusy(probe))
+            failBusy(raw);
         throw DbError(QStringLiteral("文件 %1 不是有效的数据库：%2").arg(QDir::toNativeSeparators(path), why));
     }
     db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
@@ -230,9 +248,11 @@ void Database::execScript(const QString &sql)
     if (!m_db)
         throw DbError(QStringLiteral("数据库没有打开"));
     char *err = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+    if (const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err); rc != SQLITE_OK) {
         const QString why = utf8(err);
         sqlite3_free(err);
+        if (isBusy(rc))
+            failBusy(m_db);
         throw DbError(why);
     }
 }
@@ -281,7 +301,19 @@ QStringList Database::columnNames(const QString &table) const
     return names;
 }
 
-void Database::begin() { execScript(QStringLiteral("BEGIN")); }
+void Database::begin()
+{
+    if (!m_db)
+        throw DbError(QStringLiteral("数据库没有打开"));
+    // IMMEDIATE takes the write lock now, with the busy timeout working for
+    // us. A deferred BEGIN would take it at the first write, and SQLite does
+    // not wait for a lock there while this connection is reading.
+    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (isBusy(rc))
+        failBusy(m_db);
+    if (rc != SQLITE_OK)
+        fail(QStringLiteral("BEGIN IMMEDIATE"));
+}
 void Database::commit() { execScript(QStringLiteral("COMMIT")); }
 void Database::rollback()
 {
@@ -360,6 +392,8 @@ bool Statement::step()
         return false;
     const QString why = utf8(sqlite3_errmsg(m_db));
     sqlite3_reset(m_stmt);
+    if (isBusy(rc))
+        failBusy(m_db);
     throw DbError(why);
 }
 

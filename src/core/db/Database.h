@@ -54,6 +54,11 @@ public:
     bool hasTable(const QString &name) const;
     QStringList columnNames(const QString &table) const;
 
+    // Takes the write lock at once (BEGIN IMMEDIATE), waiting up to the busy
+    // timeout for another connection to let go; a lock that stays taken
+    // raises DatabaseBusyError naming the file. Begin before reading what the
+    // transaction will change: SQLite cannot wait for the lock while this
+    // connection has a read open.
     void begin();
     void commit();
     void rollback();
@@ -114,7 +119,8 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
 };
 
-// Rolls back unless committed: one unit of work either lands whole or not at all.
+// Rolls back unless committed: one unit of work either lands whole or not at
+// all. The write lock is taken on construction (see Database::begin).
 class Transaction {
 public:
     explicit Transaction(Database &db);
