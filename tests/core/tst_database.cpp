@@ -58,6 +58,36 @@ private slots:
             QVERIFY2(!QFile::exists(p), "opening must never create a file");
     }
 
+    // The engine's English comes after a Chinese explanation, never alone.
+    void engineErrorsAreExplained_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("explanation");
+        QTest::addColumn<QString>("engine");
+        QTest::newRow("no such table") << "SELECT * FROM nosuch" << "数据库语句不能执行（" << "no such table";
+        QTest::newRow("duplicate key") << "INSERT INTO t VALUES (1)" << "数据不符合数据库的约束条件（" << "UNIQUE";
+        QTest::newRow("read only") << "PRAGMA query_only = 1; INSERT INTO t VALUES (2)"
+                                   << "数据库文件是只读的，不能写入（" << "readonly";
+    }
+    void engineErrorsAreExplained()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, explanation);
+        QFETCH(QString, engine);
+        Database db = scratch(QStringLiteral("explain.db"));
+        db.exec(QStringLiteral("CREATE TABLE t (k INTEGER UNIQUE)"));
+        db.exec(QStringLiteral("INSERT INTO t VALUES (1)"));
+        try {
+            const QStringList parts = sql.split(QStringLiteral("; "));
+            for (const QString &part : parts)
+                db.exec(part);
+            QFAIL("the statement should have failed");
+        } catch (const DbError &e) {
+            QVERIFY2(e.text().startsWith(explanation), qPrintable(e.text()));
+            QVERIFY2(e.text().contains(engine), qPrintable(e.text()));
+        }
+    }
+
     void createEmptyGivesADatabaseAndRefusesToOverwrite()
     {
         const QString p = path(QStringLiteral("empty.db"));

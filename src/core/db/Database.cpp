@@ -37,6 +37,51 @@ void sqlInt(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 
 QString utf8(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
 
+// The engine speaks English; every failure it reports is told in Chinese
+// first, with the engine's own words after it for whoever has to dig deeper.
+QString explained(int rc, const QString &engineText)
+{
+    // A trigger's RAISE carries the schema's own words: they stand as written.
+    if (rc == SQLITE_CONSTRAINT_TRIGGER && !engineText.isEmpty())
+        return engineText;
+    QString why;
+    switch (rc & 0xff) {
+    case SQLITE_NOTADB:
+        why = QStringLiteral("文件不是数据库文件");
+        break;
+    case SQLITE_CORRUPT:
+        why = QStringLiteral("数据库文件已经损坏");
+        break;
+    case SQLITE_CANTOPEN:
+        why = QStringLiteral("无法打开数据库文件");
+        break;
+    case SQLITE_READONLY:
+        why = QStringLiteral("数据库文件是只读的，不能写入");
+        break;
+    case SQLITE_FULL:
+        why = QStringLiteral("磁盘空间已满");
+        break;
+    case SQLITE_IOERR:
+        why = QStringLiteral("读写数据库文件时出错");
+        break;
+    case SQLITE_NOMEM:
+        why = QStringLiteral("内存不足");
+        break;
+    case SQLITE_CONSTRAINT:
+        why = QStringLiteral("数据不符合数据库的约束条件");
+        break;
+    case SQLITE_TOOBIG:
+        why = QStringLiteral("数据太大");
+        break;
+    case SQLITE_ERROR:
+        why = QStringLiteral("数据库语句不能执行");
+        break;
+    default:
+        why = QStringLiteral("数据库引擎出错");
+    }
+    return engineText.isEmpty() ? why : why + QStringLiteral("（") + engineText + QStringLiteral("）");
+}
+
 // How long a writer waits for another connection's lock before giving up.
 constexpr int kBusyTimeoutMs = 2000;
 
@@ -91,7 +136,7 @@ void bindValue(sqlite3 *db, sqlite3_stmt *stmt, int index, const QVariant &value
         }
     }
     if (rc != SQLITE_OK)
-        throw DbError(QStringLiteral("参数绑定失败：%1").arg(utf8(sqlite3_errmsg(db))));
+        throw DbError(QStringLiteral("参数绑定失败：%1").arg(explained(rc, utf8(sqlite3_errmsg(db)))));
 }
 
 } // namespace
@@ -214,9 +259,9 @@ QString Database::lastError() const { return m_db ? utf8(sqlite3_errmsg(m_db)) :
 
 void Database::fail(const QString &context) const
 {
-    QString why = lastError();
+    QString why = explained(m_db ? sqlite3_extended_errcode(m_db) : SQLITE_MISUSE, lastError());
     if (!context.isEmpty())
-        why = why + QStringLiteral("（") + context + QStringLiteral("）");
+        why = why + QStringLiteral("：") + context;
     throw DbError(why);
 }
 
@@ -253,7 +298,7 @@ void Database::execScript(const QString &sql)
         sqlite3_free(err);
         if (isBusy(rc))
             failBusy(m_db);
-        throw DbError(why);
+        throw DbError(explained(rc, why));
     }
 }
 
@@ -370,7 +415,10 @@ Statement &Statement::operator=(Statement &&other) noexcept
     return *this;
 }
 
-void Statement::fail() const { throw DbError(utf8(sqlite3_errmsg(m_db))); }
+void Statement::fail() const
+{
+    throw DbError(explained(sqlite3_extended_errcode(m_db), utf8(sqlite3_errmsg(m_db))));
+}
 
 void Statement::bind(int index, const QVariant &value) { bindValue(m_db, m_stmt, index, value); }
 
@@ -390,7 +438,7 @@ bool Statement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString why = utf8(sqlite3_errmsg(m_db));
+    const QString why = explained(rc, utf8(sqlite3_errmsg(m_db)));
     sqlite3_reset(m_stmt);
     if (isBusy(rc))
         failBusy(m_db);
