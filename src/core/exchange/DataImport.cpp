@@ -8,6 +8,7 @@
 #include "common/ProgressScope.h"
 #include "db/Database.h"
 #include "exchange/CopyColumns.h"
+#include "db/CodeCheck.h"
 #include "exchange/ImportSource.h"
 
 #include <QDir>
@@ -111,6 +112,18 @@ std::optional<QString> DataImport::refusal(ImportSource &source)
     if (const QString extra = CopyColumns::firstMissing(theirs, ours); !extra.isEmpty())
         return QStringLiteral("您选择的文件中的数据表") + quotedName(T) + QStringLiteral("有系统中不存在的字段") +
                quotedName(extra) + QStringLiteral("，不能导入。");
+    return notWholeCodes(source);
+}
+
+std::optional<QString> DataImport::notWholeCodes(ImportSource &source)
+{
+    // A code stored as a fraction or a text would be taken for another
+    // record's code by everything that works by code; such files are sent
+    // back to whoever made them.
+    if (const qint64 n = db::CodeCheck::countNotWhole(source.db()); n > 0)
+        return QStringLiteral("您选择的文件 %1 中有 %2 个记录的单位编号不是整数，不能导入。请核对这些记录的单位编号。")
+            .arg(QDir::toNativeSeparators(source.path()))
+            .arg(n);
     return std::nullopt;
 }
 
@@ -364,6 +377,10 @@ bool DataImport::ImportRecords(bool skipFailures)
     if (const QString extra = CopyColumns::firstMissing(columns, dataColumns()); !extra.isEmpty()) {
         m_ui.message(QStringLiteral("您选择的文件中的数据表") + quotedName(T) + QStringLiteral("有系统中不存在的字段") +
                      quotedName(extra) + QStringLiteral("，不能导入。"));
+        return false;
+    }
+    if (const auto refused = notWholeCodes(source)) {
+        m_ui.message(*refused);
         return false;
     }
     const qint64 total =

@@ -98,6 +98,8 @@ public:
 
 private:
     QStringList dataColumns();
+    // Why a source whose codes are not all whole numbers is refused.
+    static std::optional<QString> notWholeCodes(ImportSource &source);
     void writeReport(const QByteArray &bytes);
 
     Session &m_session;
