@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "common/AtomicFile.h"
 #include "ScriptedInteraction.h"
 #include "app/AppPaths.h"
 #include "app/CommandRunner.h"
@@ -19,6 +20,17 @@ using exchange::ReportExport;
 using exchange::ReportHeader;
 
 namespace {
+
+// Files left under a temporary name: a report is built under one.
+QStringList temporaryFilesIn(const QString &folder)
+{
+    QStringList names;
+    for (const QString &n : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        if (tq::AtomicFile::isTemporaryName(n))
+            names << n;
+    return names;
+}
+
 
 QByteArray gbkText(const QString &text)
 {
@@ -284,7 +296,7 @@ private slots:
         QFile(reference).open(QIODevice::WriteOnly);
         QCOMPARE(QFileInfo(file).permissions(), QFileInfo(reference).permissions());
         // Nothing but the report itself is left in its folder.
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(temporaryFilesIn(m_dir.path()), QStringList());
     }
 
     void failedExportLeavesTheTargetAlone_data()
@@ -318,7 +330,7 @@ private slots:
         QVERIFY(!runCommand(ui, [&] { ReportExport(s, ui).write(target, QStringLiteral("甲县"), templ); }));
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(fileBytes(target), before);
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(temporaryFilesIn(m_dir.path()), QStringList());
         QCOMPARE(codesOf(s.db()), QStringLiteral("1,2"));
     }
 

@@ -187,13 +187,15 @@ QProcessEnvironment CrashHarness::environment(const QString &workDir)
     return env;
 }
 
-QString CrashHarness::freshCopy(const QString &name)
+QString CrashHarness::freshCopy(const QString &name, const CrashCase &c)
 {
     QDir dir(QDir(m_work).filePath(name));
     dir.removeRecursively();
     dir.mkpath(QStringLiteral("out"));
     QFile::copy(m_fixture, dir.filePath(QStringLiteral("survey.mdb")));
     QFile(dir.filePath(QStringLiteral("survey.mdb"))).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    if (c.prepareCopy)
+        c.prepareCopy(dir.filePath(QStringLiteral("survey.mdb")));
     return dir.path();
 }
 
@@ -209,7 +211,9 @@ QHash<QString, QByteArray> CrashHarness::outputsIn(const QString &folder) const
 
 bool CrashHarness::prepare(const CrashCase &c, QString *why)
 {
-    const QString dir = freshCopy(QStringLiteral("clean"));
+    if (c.setUp && !c.setUp(m_work, m_program, m_fixture, why))
+        return false;
+    const QString dir = freshCopy(QStringLiteral("clean"), c);
     const QString db = QDir(dir).filePath(QStringLiteral("survey.mdb"));
     const QString out = QDir(dir).filePath(QStringLiteral("out"));
     m_old = DatabaseSnapshot::of(db);
@@ -245,7 +249,7 @@ Trial CrashHarness::run(const CrashCase &c, const KillMoment &moment)
 {
     Trial t;
     t.moment = moment.describe();
-    const QString dir = freshCopy(QStringLiteral("trial-%1").arg(++m_trials));
+    const QString dir = freshCopy(QStringLiteral("trial-%1").arg(++m_trials), c);
     const QString db = QDir(dir).filePath(QStringLiteral("survey.mdb"));
     const QString out = QDir(dir).filePath(QStringLiteral("out"));
     // Each output name starts with an earlier run's file: after the kill it
@@ -321,7 +325,7 @@ Trial CrashHarness::run(const CrashCase &c, const KillMoment &moment)
         t.leftovers += AtomicFile::isTemporaryName(n) ? 1 : 0;
 
     // A run afterwards succeeds and gives what a clean run gives.
-    if (t.integrity == QLatin1String("ok")) {
+    if (t.integrity == QLatin1String("ok") && (c.repeatable || t.recordsNew == 0)) {
         const ProcessRun again = runProgram(m_program, c.arguments(db, out), m_work, db, out, nullptr);
         if (!again.normalExit || again.exitCode != c.exitCode)
             t.problems << QStringLiteral("the re-run ended with %1: %2")
@@ -359,6 +363,57 @@ QList<CrashCase> CrashHarness::commandCases()
         return lines.join('\n');
     };
     cases << check;
+
+    // The report export: every record checked, the report file appears
+    // whole or not at all; the database is only read.
+    const auto allChecked = [](const QString &db) {
+        db::Database::open(db).exec(QStringLiteral("UPDATE dt_data SET RecordState = 1"));
+    };
+    CrashCase report;
+    report.name = QStringLiteral("report");
+    report.prepareCopy = allChecked;
+    report.arguments = [](const QString &db, const QString &folder) {
+        return QStringList{QStringLiteral("report"), QStringLiteral("--label"), QStringLiteral("甲县总工会"),
+                           QStringLiteral("--out"), QDir(folder).filePath(QStringLiteral("report.mdb")),
+                           QStringLiteral("--db"), db};
+    };
+    cases << report;
+
+    // The import of another county's report: all its records arrive in one
+    // transaction or none do.
+    const auto inputs = [](const QString &db) {
+        return QDir(QFileInfo(db).absolutePath() + QStringLiteral("/../inputs")).absolutePath();
+    };
+    CrashCase import;
+    import.name = QStringLiteral("import");
+    import.repeatable = false;
+    import.setUp = [allChecked](const QString &workDir, const QString &program, const QString &fixture,
+                                QString *why) {
+        // The fixture's records under other codes, reported by "another county".
+        QDir(workDir).mkpath(QStringLiteral("inputs"));
+        const QString source = QDir(workDir).filePath(QStringLiteral("inputs/county.mdb"));
+        QFile::remove(source);
+        QFile::copy(fixture, source);
+        QFile(source).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        allChecked(source);
+        db::Database::open(source).exec(QStringLiteral("UPDATE dt_data SET c901 = c901 + 5000000"));
+        QProcess p;
+        p.setProcessEnvironment(CrashHarness::environment(workDir));
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, {QStringLiteral("report"), QStringLiteral("--label"), QStringLiteral("乙县总工会"),
+                          QStringLiteral("--out"), QDir(workDir).filePath(QStringLiteral("inputs/report.mdb")),
+                          QStringLiteral("--db"), source});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+            *why = QStringLiteral("the report to import could not be made: ") + QString::fromUtf8(p.readAll());
+            return false;
+        }
+        return true;
+    };
+    import.arguments = [inputs](const QString &db, const QString &folder) {
+        return QStringList{QStringLiteral("import"), inputs(db) + QStringLiteral("/report.mdb"),
+                           QStringLiteral("--db"), db, QStringLiteral("--report-folder"), folder};
+    };
+    cases << import;
 
     return cases;
 }

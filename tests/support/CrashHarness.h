@@ -29,6 +29,16 @@ struct CrashCase {
     // Turns an output file into what must be equal between two complete runs
     // (e.g. without the time of the run). Identity when not set.
     std::function<QByteArray(const QString &name, const QByteArray &content)> normalise;
+    // Run once before the clean run, in the harness's work folder (e.g. to
+    // build the files a command reads). Not set: nothing to prepare.
+    std::function<bool(const QString &workDir, const QString &program, const QString &fixture, QString *why)> setUp;
+    // Applied to every fresh copy of the fixture before the command runs.
+    std::function<void(const QString &db)> prepareCopy;
+    // A command that can run again over its own result (a check) is re-run
+    // after every kill; one that cannot (an import adds what it imported, a
+    // second time it only finds clashes) is re-run only where the kill left
+    // the database as it was.
+    bool repeatable = true;
 };
 
 // The content of a survey database, for comparing states: every dt_data
@@ -75,14 +85,15 @@ public:
 
     Trial run(const CrashCase &c, const KillMoment &moment);
 
-    // The commands tried: the check; a further command is one more entry.
+    // The commands tried: the check, the report export and the import of a
+    // report; a further command is one more entry.
     static QList<CrashCase> commandCases();
 
     // The environment the program runs in: no display, its own settings file.
     static QProcessEnvironment environment(const QString &workDir);
 
 private:
-    QString freshCopy(const QString &name);
+    QString freshCopy(const QString &name, const CrashCase &c);
     QHash<QString, QByteArray> outputsIn(const QString &folder) const;
 
     QString m_program;

@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Session.h"
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Interaction.h"
 #include "db/Database.h"
@@ -11,13 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
-
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace tq::exchange {
 
@@ -120,17 +114,16 @@ qint64 ReportExport::write(const QString &target, const QString &label, const QS
     const QByteArray templateBytes = source.readAll();
     source.close();
 
-    const QFileInfo targetInfo(target);
-    const QString folder = targetInfo.absolutePath();
-    QTemporaryFile building(
-        QDir(folder).filePath(QStringLiteral(".") + targetInfo.fileName() + QStringLiteral(".XXXXXX.tmp")));
-    if (!building.open() || building.write(templateBytes) != templateBytes.size() || !building.flush())
-        throw FileError(QStringLiteral("无法在文件夹'%1'中写入文件：%2").arg(shown(folder), building.errorString()));
-    building.close();
+    // The report is built under a temporary name beside the target and takes
+    // the target's name only when it is complete: a failure, or the program
+    // killed half-way, leaves whatever file had that name before.
+    AtomicFile building(target, QStringLiteral("上报数据文件"));
+    building.open();
+    building.write(templateBytes);
 
     qint64 written = 0;
     {
-        db::Database report = db::Database::open(building.fileName());
+        db::Database report = db::Database::open(building.temporaryPath());
         // Nobody else sees this file until it is complete, and an interrupted
         // build is thrown away: it needs no journal.
         report.execScript(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;"));
@@ -159,21 +152,8 @@ qint64 ReportExport::write(const QString &target, const QString &label, const QS
             report.exec(QStringLiteral("insert into ct_label (db_name) values (?)"), {label});
         t.commit();
     }
-    ReportHeader::transformFile(building.fileName());
-
-    // rename() replaces an existing target in one step. The temporary file is
-    // private to its owner; the report gets the permissions of the file it
-    // replaces, or those of any new file.
-    const QByteArray from = QFile::encodeName(building.fileName());
-    const QByteArray to = QFile::encodeName(targetInfo.absoluteFilePath());
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat existing {};
-    ::chmod(from.constData(), ::stat(to.constData(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~mask));
-    if (std::rename(from.constData(), to.constData()) != 0)
-        throw FileError(
-            QStringLiteral("无法写入文件'%1'：%2").arg(shown(target), QString::fromLocal8Bit(std::strerror(errno))));
-    building.setAutoRemove(false);
+    ReportHeader::transformFile(building.temporaryPath());
+    building.commit();
     return written;
 }
 
