@@ -8,6 +8,8 @@
 //                                     summary workbook of all 24 table sheets, by level and by a
 //                                     grouping of 50 code ranges, beside the plain scan and the statements
 //   tq_bench exchange [--records N]   report export and imports (bench_exchange.cpp)
+//   tq_bench maintenance [--records N | --db FILE]
+//                                     backup and compaction against cp and the sqlite3 shell's VACUUM INTO
 // Every figure is printed; nothing here fails on time.
 
 #include "CliInteraction.h"
@@ -24,6 +26,7 @@
 #include "db/DefaultDataBuilder.h"
 #include "app/RecordList.h"
 #include "db/ResultSet.h"
+#include "exchange/DatabaseMaintenance.h"
 #include "logic/BatchCheck.h"
 #include "summary/SummaryDefinitions.h"
 #include "summary/SummaryFigures.h"
@@ -34,6 +37,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -265,6 +269,92 @@ int benchEditor()
     return 0;
 }
 
+// The median of `rounds` timed runs of `work`, each after an untimed `prepare`.
+qint64 medianMs(int rounds, const std::function<void()> &prepare, const std::function<void()> &work)
+{
+    std::vector<qint64> times;
+    for (int i = 0; i < rounds; ++i) {
+        prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(t.elapsed());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void tool(const QString &program, const QStringList &args)
+{
+    if (QProcess::execute(program, args) != 0)
+        throw Error(QStringLiteral("%1 failed").arg(program));
+}
+
+// Backup and compaction of a whole survey database beside what the system's
+// own tools take for the same work: cp for the byte copy, the sqlite3 shell's
+// VACUUM INTO for the compaction. Warm cache; the median of nine runs each.
+int benchMaintenance(int n, const QString &given)
+{
+    QTemporaryDir dir;
+    QString source = dir.filePath(QStringLiteral("source.mdb"));
+    if (given.isEmpty()) {
+        QFile::rename(makeDatabase(dir, n), source);
+        // Compaction has something to give back once records were deleted.
+        db::Database::open(source).exec(QStringLiteral("DELETE FROM dt_data WHERE c901 % 10 = 0"));
+    } else {
+        QFile::copy(given, source);
+    }
+    const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+    const QString work = dir.filePath(QStringLiteral("work.mdb"));
+    const auto fresh = [&] { QFile::remove(copy); };
+    const auto workCopy = [&] {
+        QFile::remove(work);
+        QFile::copy(source, work);
+    };
+    out << "database: " << QFileInfo(source).size() / (1024 * 1024) << " MiB, "
+        << db::Database::open(source).scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toLongLong()
+        << " records\n";
+    out.flush();
+    constexpr int kRounds = 9;
+    const auto ratio = [](qint64 ours, qint64 theirs) {
+        return QString::number(double(ours) / double(std::max<qint64>(theirs, 1)), 'f', 2);
+    };
+
+    const qint64 cp = medianMs(kRounds, fresh, [&] { tool(QStringLiteral("cp"), {source, copy}); });
+    const qint64 cpSync = medianMs(kRounds, fresh, [&] {
+        tool(QStringLiteral("cp"), {source, copy});
+        tool(QStringLiteral("sync"), {copy});
+    });
+    const qint64 copyFile = medianMs(kRounds, fresh, [&] { db::Database::copyFile(source, copy); });
+    Session session;
+    session.openDatabase(source);
+    QuietInteraction ui(out);
+    const qint64 backup = medianMs(kRounds, fresh, [&] { exchange::DatabaseMaintenance(session, ui).backupTo(copy); });
+    session.closeForMaintenance();
+    out << "backup: cp " << cp << " ms, cp + sync " << cpSync << " ms; Database::copyFile " << copyFile
+        << " ms; the backup command (close, copy, reopen) " << backup << " ms = " << ratio(backup, cp) << "x cp, "
+        << ratio(backup, cpSync) << "x cp + sync\n";
+    out.flush();
+
+    const qint64 shell = medianMs(kRounds, fresh, [&] {
+        tool(QStringLiteral("sqlite3"), {source, QStringLiteral("VACUUM INTO '%1'").arg(copy)});
+    });
+    const qint64 compactFile = medianMs(kRounds, workCopy, [&] { db::Database::compactFile(work); });
+    Session workSession;
+    const qint64 compact = medianMs(
+        kRounds,
+        [&] {
+            workSession.closeForMaintenance();
+            workCopy();
+            workSession.openDatabase(work);
+        },
+        [&] { exchange::DatabaseMaintenance(workSession, ui).compactOpenFile(); });
+    out << "compaction: sqlite3 shell VACUUM INTO " << shell << " ms; Database::compactFile " << compactFile
+        << " ms; the compaction command (close, compact, check, swap, reopen) " << compact
+        << " ms = " << ratio(compact, shell) << "x the shell\n";
+    return 0;
+}
+
 } // namespace
 
 // The summary workbook against the cost of reading the records once.
@@ -385,12 +475,16 @@ int main(int argc, char **argv)
         rc = benchStartup();
     else if (what == QLatin1String("exchange"))
         rc = benchExchange(records(args, 100000));
+    else if (what == QLatin1String("maintenance"))
+        rc = benchMaintenance(records(args, 100000), args.indexOf(QStringLiteral("--db")) > 0
+                                                         ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
+                                                         : QString());
     else if (what == QLatin1String("generate")) {
         QTemporaryDir dir;
         makeDatabase(dir, records(args, 100000));
         rc = 0;
     } else
-        out << "usage: tq_bench list|check|editor|startup|exchange|generate [--records N]\n";
+        out << "usage: tq_bench list|check|summary|editor|startup|exchange|maintenance|generate [--records N]\n";
     out.flush();
     return rc;
 }

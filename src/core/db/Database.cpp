@@ -349,6 +349,45 @@ void Database::createEmpty(const QString &path)
     }
 }
 
+namespace {
+
+QString quoted(const QString &identifier)
+{
+    return u'"' + QString(identifier).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// What a whole copy of a database shares with its original: every schema
+// object as written, and the rows of every table. With `walkTables` each table
+// is also counted through its own b-tree (not only through its smallest
+// index), so that every page of the copy's tables and indexes is visited.
+QStringList shapeOf(Database &db, bool walkTables)
+{
+    QStringList shape;
+    QStringList tables;
+    {
+        Statement st = db.prepare(
+            QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name, tbl_name"));
+        while (st.step()) {
+            shape << QStringList{st.textValue(0), st.textValue(1), st.textValue(2), st.textValue(3)}.join(u'|');
+            if (st.textValue(0) == QLatin1String("table"))
+                tables << st.textValue(1);
+        }
+    }
+    for (const QString &table : tables) {
+        const QString rows = db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(table))).toString();
+        shape << table + u'=' + rows;
+        if (walkTables) {
+            const QString walked =
+                db.scalar(QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(quoted(table))).toString();
+            if (walked != rows)
+                shape << table + QStringLiteral(" walked=") + walked;
+        }
+    }
+    return shape;
+}
+
+} // namespace
+
 void Database::compactFile(const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -358,7 +397,7 @@ void Database::compactFile(const QString &path)
     Database guard = open(path);
     guard.execScript(QStringLiteral("BEGIN IMMEDIATE"));
     Database source = open(path);
-    const QVariant objects = source.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    const QStringList shape = shapeOf(source, false);
 
     ReplacementFile tmp(path, QStringLiteral("~SM"));
     try {
@@ -372,14 +411,14 @@ void Database::compactFile(const QString &path)
     }
     source.close();
     {
-        // SQLite has written the copy but does not vouch for it on disk or in
-        // shape; read it back before it replaces anything.
+        // Nothing replaces the original before the copy has shown itself
+        // whole: every page the header counts is in the file, the schema is
+        // the original's, and every table and index holds the original's rows.
         Database copy = open(tmp.temporaryPath());
-        const QString check = copy.scalar(QStringLiteral("PRAGMA quick_check")).toString();
-        if (check != QLatin1String("ok"))
-            throw DbError(QStringLiteral("压缩后的数据库没有通过完整性检查：%1").arg(check));
-        if (copy.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")) != objects)
-            throw DbError(QStringLiteral("压缩后的数据库与原文件的结构不同：%1").arg(shown));
+        const qint64 pages = copy.scalar(QStringLiteral("PRAGMA page_count")).toLongLong() *
+                             copy.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+        if (pages != QFileInfo(tmp.temporaryPath()).size() || shapeOf(copy, true) != shape)
+            throw DbError(QStringLiteral("压缩后的数据库与原文件不符，原文件没有改动：%1").arg(shown));
     }
     tmp.keepModeOf(path);
     tmp.commit();
