@@ -1,6 +1,8 @@
 #include "CliMain.h"
 
+#include "BackupCommand.h"
 #include "CheckCommand.h"
+#include "CompactCommand.h"
 #include "Command.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
@@ -29,6 +31,8 @@ const CommandFactory Commands[] = {
     makeCommand<SummaryCommand>,
     makeCommand<ReportCommand>,
     makeCommand<ImportCommand>,
+    makeCommand<BackupCommand>,
+    makeCommand<CompactCommand>,
 };
 
 std::unique_ptr<Command> findCommand(const QString &name)
