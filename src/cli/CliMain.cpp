@@ -2,8 +2,8 @@
 
 #include "BackupCommand.h"
 #include "CheckCommand.h"
-#include "CompactCommand.h"
 #include "Command.h"
+#include "CompactCommand.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "PrintCommand.h"

@@ -168,11 +168,11 @@ private slots:
             << QStringList{"check", "--db", "DEFAULT", "--report-folder", ""} << "--report-folder needs a folder name";
         QTest::newRow("print --db \"\"") << QStringList{"print", "1", "--out", "REPORTS/p.xlsx", "--db", ""}
                                          << "--db needs a file name";
-        QTest::newRow("backup --out \"\"") << QStringList{"backup", "--db", "DEFAULT", "--out", ""}
-                                          << "--out needs a file name";
+        QTest::newRow("backup --out \"\"")
+            << QStringList{"backup", "--db", "DEFAULT", "--out", ""} << "--out needs a file name";
         QTest::newRow("backup without --out") << QStringList{"backup", "--db", "DEFAULT"} << "--out needs a file name";
-        QTest::newRow("backup --db \"\"") << QStringList{"backup", "--db", "", "--out", "REPORTS/b.mdb"}
-                                         << "--db needs a file name";
+        QTest::newRow("backup --db \"\"")
+            << QStringList{"backup", "--db", "", "--out", "REPORTS/b.mdb"} << "--db needs a file name";
         QTest::newRow("compact --db \"\"") << QStringList{"compact", "--db", ""} << "--db needs a file name";
     }
     void emptyNamesAreRefused()
