@@ -358,8 +358,8 @@ QString quoted(const QString &identifier)
 
 // What a whole copy of a database shares with its original: every schema
 // object as written, and the rows of every table. With `walkTables` each table
-// is also counted through its own b-tree (not only through its smallest
-// index), so that every page of the copy's tables and indexes is visited.
+// is counted twice, through its smallest index and through its own b-tree, so
+// that a copy missing pages of either cannot pass.
 QStringList shapeOf(Database &db, bool walkTables)
 {
     QStringList shape;
