@@ -1,18 +1,16 @@
 #include "db/Database.h"
 
+#include "common/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tq::db {
 
@@ -107,126 +105,6 @@ QString systemText(int err)
 {
     return QString::fromLocal8Bit(std::strerror(err));
 }
-
-// A file that takes the place of `target` only once it is complete: it is
-// written under a temporary name in the target's folder, made durable and
-// renamed over the target in one step, so that the target name shows the old
-// file or the whole new one whatever happens meanwhile. Dropped unless
-// committed.
-class ReplacementFile {
-public:
-    ReplacementFile(const QString &target, const QString &prefix) : m_target(target)
-    {
-        const QFileInfo info(target);
-        if (info.isDir())
-            fail(QStringLiteral("无法建立文件"), EISDIR);
-        const QDir folder = info.absoluteDir();
-        const auto failHere = [&](int err) {
-            throw FileError(QStringLiteral("无法在文件夹 %1 中建立临时文件：%2")
-                                .arg(QDir::toNativeSeparators(folder.path()), systemText(err)));
-        };
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString name =
-                prefix + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp");
-            const QString temp = folder.filePath(name);
-            m_fd = ::open(QFile::encodeName(temp).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd >= 0) {
-                m_temp = temp;
-                return;
-            }
-            if (errno != EEXIST)
-                failHere(errno);
-        }
-        failHere(EEXIST);
-    }
-    ~ReplacementFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_temp.isEmpty())
-            ::unlink(QFile::encodeName(m_temp).constData());
-    }
-    ReplacementFile(const ReplacementFile &) = delete;
-    ReplacementFile &operator=(const ReplacementFile &) = delete;
-
-    const QString &temporaryPath() const { return m_temp; }
-
-    // Every byte of `in`, copied inside the kernel where the file system can.
-    void copyFrom(QFile &in)
-    {
-        const int from = in.handle();
-        bool inKernel = true;
-        for (;;) {
-            if (inKernel) {
-                const ssize_t n = ::copy_file_range(from, nullptr, m_fd, nullptr, 1 << 30, 0);
-                if (n > 0)
-                    continue;
-                if (n == 0)
-                    return;
-                if (errno == EINTR)
-                    continue;
-                if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
-                    fail(QStringLiteral("无法写入文件"), errno);
-                inKernel = false;
-            }
-            static constexpr qint64 kChunk = 1 << 20;
-            QByteArray buffer(kChunk, Qt::Uninitialized);
-            const ssize_t got = ::read(from, buffer.data(), size_t(kChunk));
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw FileError(QStringLiteral("无法读取文件 %1：%2")
-                                    .arg(QDir::toNativeSeparators(in.fileName()), systemText(errno)));
-            }
-            if (got == 0)
-                return;
-            for (ssize_t done = 0; done < got;) {
-                const ssize_t put = ::write(m_fd, buffer.constData() + done, size_t(got - done));
-                if (put < 0 && errno != EINTR)
-                    fail(QStringLiteral("无法写入文件"), errno);
-                done += std::max<ssize_t>(put, 0);
-            }
-        }
-    }
-
-    // The new file keeps the access rights of the one it replaces.
-    void keepModeOf(const QString &original)
-    {
-        struct stat st {};
-        if (::stat(QFile::encodeName(original).constData(), &st) == 0)
-            ::fchmod(m_fd, st.st_mode & 07777);
-    }
-
-    void commit()
-    {
-        if (::fsync(m_fd) != 0)
-            fail(QStringLiteral("无法写入文件"), errno);
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0)
-            fail(QStringLiteral("无法写入文件"), errno);
-        if (::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_target).constData()) != 0)
-            fail(QStringLiteral("无法保存文件"), errno);
-        m_temp.clear();
-        // The rename is durable once the folder holding the names is on disk.
-        const int dir = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
-    }
-
-private:
-    [[noreturn]] void fail(const QString &doing, int err) const
-    {
-        throw FileError(QStringLiteral("%1 %2：%3").arg(doing, QDir::toNativeSeparators(m_target), systemText(err)));
-    }
-
-    QString m_target;
-    QString m_temp;
-    int m_fd = -1;
-};
 
 void bindValue(sqlite3 *db, sqlite3_stmt *stmt, int index, const QVariant &value)
 {
@@ -395,11 +273,12 @@ void Database::compactFile(const QString &path)
     // copy has taken the original's place, so that nothing another program
     // writes in between is lost with the old file.
     Database guard = open(path);
-    guard.execScript(QStringLiteral("BEGIN IMMEDIATE"));
+    guard.begin();
     Database source = open(path);
     const QStringList shape = shapeOf(source, false);
 
-    ReplacementFile tmp(path, QStringLiteral("~SM"));
+    AtomicFile tmp(path, QStringLiteral("压缩后的数据库文件"));
+    tmp.open();
     try {
         // VACUUM INTO takes an empty file as well as a missing one.
         source.exec(QStringLiteral("VACUUM INTO ?"), {tmp.temporaryPath()});
@@ -420,7 +299,10 @@ void Database::compactFile(const QString &path)
         if (pages != QFileInfo(tmp.temporaryPath()).size() || shapeOf(copy, true) != shape)
             throw DbError(QStringLiteral("压缩后的数据库与原文件不符，原文件没有改动：%1").arg(shown));
     }
-    tmp.keepModeOf(path);
+    // The new file keeps the access rights of the one it replaces.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        ::chmod(QFile::encodeName(tmp.temporaryPath()).constData(), st.st_mode & 07777);
     tmp.commit();
     guard.rollback();
 }
@@ -438,7 +320,7 @@ void Database::copyFile(const QString &source, const QString &target)
     if (!in.open(QIODevice::ReadOnly))
         throw FileError(
             QStringLiteral("无法读取数据库文件 %1：%2").arg(QDir::toNativeSeparators(source), in.errorString()));
-    ReplacementFile out(target, QStringLiteral("~BK"));
+    AtomicFile out(target, QStringLiteral("备份文件"));
     out.copyFrom(in);
     out.commit();
     guard.rollback();
