@@ -269,19 +269,34 @@ int benchEditor()
     return 0;
 }
 
-// The median of `rounds` timed runs of `work`, each after an untimed `prepare`.
-qint64 medianMs(int rounds, const std::function<void()> &prepare, const std::function<void()> &work)
+// One way of doing a piece of work: an untimed preparation, then the work.
+struct Contender {
+    const char *name;
+    std::function<void()> prepare;
+    std::function<void()> work;
+};
+
+// The median time of each contender over `rounds` rounds. Each round runs
+// every contender once, in turn, so that a busy machine weighs on all of them
+// alike.
+std::vector<qint64> medianMs(int rounds, const std::vector<Contender> &contenders)
 {
-    std::vector<qint64> times;
-    for (int i = 0; i < rounds; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(t.elapsed());
+    std::vector<std::vector<qint64>> times(contenders.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t c = 0; c < contenders.size(); ++c) {
+            contenders[c].prepare();
+            QElapsedTimer t;
+            t.start();
+            contenders[c].work();
+            times[c].push_back(t.elapsed());
+        }
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::vector<qint64> medians;
+    for (auto &list : times) {
+        std::sort(list.begin(), list.end());
+        medians.push_back(list[list.size() / 2]);
+    }
+    return medians;
 }
 
 void tool(const QString &program, const QStringList &args)
@@ -291,8 +306,9 @@ void tool(const QString &program, const QStringList &args)
 }
 
 // Backup and compaction of a whole survey database beside what the system's
-// own tools take for the same work: cp for the byte copy, the sqlite3 shell's
-// VACUUM INTO for the compaction. Warm cache; the median of nine runs each.
+// own tools take for the same work: cp for the byte copy (cp does not flush to
+// disk, so cp + sync as well), the sqlite3 shell's VACUUM INTO for the
+// compaction. Warm cache; the median of eleven interleaved rounds.
 int benchMaintenance(int n, const QString &given)
 {
     QTemporaryDir dir;
@@ -315,43 +331,53 @@ int benchMaintenance(int n, const QString &given)
         << db::Database::open(source).scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toLongLong()
         << " records\n";
     out.flush();
-    constexpr int kRounds = 9;
-    const auto ratio = [](qint64 ours, qint64 theirs) {
-        return QString::number(double(ours) / double(std::max<qint64>(theirs, 1)), 'f', 2);
+    constexpr int kRounds = 11;
+    const auto report = [](const char *what, const std::vector<Contender> &contenders, const std::vector<qint64> &ms) {
+        out << what << ":";
+        for (std::size_t c = 0; c < contenders.size(); ++c)
+            out << (c ? ", " : " ") << contenders[c].name << " " << ms[c] << " ms";
+        out << "\n  the command takes";
+        for (std::size_t c = 0; c + 1 < contenders.size(); ++c)
+            out << (c ? ", " : " ") << QString::number(double(ms.back()) / double(std::max<qint64>(ms[c], 1)), 'f', 2)
+                << "x " << contenders[c].name;
+        out << "\n";
+        out.flush();
     };
+    QuietInteraction ui(out);
 
-    const qint64 cp = medianMs(kRounds, fresh, [&] { tool(QStringLiteral("cp"), {source, copy}); });
-    const qint64 cpSync = medianMs(kRounds, fresh, [&] {
-        tool(QStringLiteral("cp"), {source, copy});
-        tool(QStringLiteral("sync"), {copy});
-    });
-    const qint64 copyFile = medianMs(kRounds, fresh, [&] { db::Database::copyFile(source, copy); });
     Session session;
     session.openDatabase(source);
-    QuietInteraction ui(out);
-    const qint64 backup = medianMs(kRounds, fresh, [&] { exchange::DatabaseMaintenance(session, ui).backupTo(copy); });
+    const std::vector<Contender> backup{
+        {"cp", fresh,
+         [&] {
+             tool(QStringLiteral("cp"), {source, copy});
+         }},
+        {"cp + sync", fresh,
+         [&] {
+             tool(QStringLiteral("cp"), {source, copy});
+             tool(QStringLiteral("sync"), {copy});
+         }},
+        {"the backup command (close, copy, flush, rename, reopen)", fresh,
+         [&] { exchange::DatabaseMaintenance(session, ui).backupTo(copy); }},
+    };
+    report("backup", backup, medianMs(kRounds, backup));
     session.closeForMaintenance();
-    out << "backup: cp " << cp << " ms, cp + sync " << cpSync << " ms; Database::copyFile " << copyFile
-        << " ms; the backup command (close, copy, reopen) " << backup << " ms = " << ratio(backup, cp) << "x cp, "
-        << ratio(backup, cpSync) << "x cp + sync\n";
-    out.flush();
 
-    const qint64 shell = medianMs(kRounds, fresh, [&] {
-        tool(QStringLiteral("sqlite3"), {source, QStringLiteral("VACUUM INTO '%1'").arg(copy)});
-    });
-    const qint64 compactFile = medianMs(kRounds, workCopy, [&] { db::Database::compactFile(work); });
     Session workSession;
-    const qint64 compact = medianMs(
-        kRounds,
-        [&] {
-            workSession.closeForMaintenance();
-            workCopy();
-            workSession.openDatabase(work);
-        },
-        [&] { exchange::DatabaseMaintenance(workSession, ui).compactOpenFile(); });
-    out << "compaction: sqlite3 shell VACUUM INTO " << shell << " ms; Database::compactFile " << compactFile
-        << " ms; the compaction command (close, compact, check, swap, reopen) " << compact
-        << " ms = " << ratio(compact, shell) << "x the shell\n";
+    const std::vector<Contender> compaction{
+        {"sqlite3 shell VACUUM INTO", fresh,
+         [&] {
+             tool(QStringLiteral("sqlite3"), {source, QStringLiteral("VACUUM INTO '%1'").arg(copy)});
+         }},
+        {"the compaction command (close, VACUUM INTO, check, flush, rename, reopen)",
+         [&] {
+             workSession.closeForMaintenance();
+             workCopy();
+             workSession.openDatabase(work);
+         },
+         [&] { exchange::DatabaseMaintenance(workSession, ui).compactOpenFile(); }},
+    };
+    report("compaction", compaction, medianMs(kRounds, compaction));
     return 0;
 }
 
