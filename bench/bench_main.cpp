@@ -8,6 +8,8 @@
 //                                     summary workbook of all 24 table sheets, by level and by a
 //                                     grouping of 50 code ranges, beside the plain scan and the statements
 //   tq_bench exchange [--records N]   report export and imports (bench_exchange.cpp)
+//   tq_bench maintenance [--records N | --db FILE]
+//                                     backup and compaction against cp and the sqlite3 shell's VACUUM INTO
 // Every figure is printed; nothing here fails on time.
 
 #include "CliInteraction.h"
@@ -24,6 +26,7 @@
 #include "db/DefaultDataBuilder.h"
 #include "app/RecordList.h"
 #include "db/ResultSet.h"
+#include "exchange/DatabaseMaintenance.h"
 #include "logic/BatchCheck.h"
 #include "summary/SummaryDefinitions.h"
 #include "summary/SummaryFigures.h"
@@ -34,6 +37,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -265,6 +269,118 @@ int benchEditor()
     return 0;
 }
 
+// One way of doing a piece of work: an untimed preparation, then the work.
+struct Contender {
+    const char *name;
+    std::function<void()> prepare;
+    std::function<void()> work;
+};
+
+// The median time of each contender over `rounds` rounds. Each round runs
+// every contender once, in turn, so that a busy machine weighs on all of them
+// alike.
+std::vector<qint64> medianMs(int rounds, const std::vector<Contender> &contenders)
+{
+    std::vector<std::vector<qint64>> times(contenders.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t c = 0; c < contenders.size(); ++c) {
+            contenders[c].prepare();
+            QElapsedTimer t;
+            t.start();
+            contenders[c].work();
+            times[c].push_back(t.elapsed());
+        }
+    }
+    std::vector<qint64> medians;
+    for (auto &list : times) {
+        std::sort(list.begin(), list.end());
+        medians.push_back(list[list.size() / 2]);
+    }
+    return medians;
+}
+
+void tool(const QString &program, const QStringList &args)
+{
+    if (QProcess::execute(program, args) != 0)
+        throw Error(QStringLiteral("%1 failed").arg(program));
+}
+
+// Backup and compaction of a whole survey database beside what the system's
+// own tools take for the same work: cp for the byte copy (cp does not flush to
+// disk, so cp + sync as well), the sqlite3 shell's VACUUM INTO for the
+// compaction. Warm cache; the median of eleven interleaved rounds.
+int benchMaintenance(int n, const QString &given)
+{
+    QTemporaryDir dir;
+    QString source = dir.filePath(QStringLiteral("source.mdb"));
+    if (given.isEmpty()) {
+        QFile::rename(makeDatabase(dir, n), source);
+        // Compaction has something to give back once records were deleted.
+        db::Database::open(source).exec(QStringLiteral("DELETE FROM dt_data WHERE c901 % 10 = 0"));
+    } else {
+        QFile::copy(given, source);
+    }
+    const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+    const QString work = dir.filePath(QStringLiteral("work.mdb"));
+    const auto fresh = [&] { QFile::remove(copy); };
+    const auto workCopy = [&] {
+        QFile::remove(work);
+        QFile::copy(source, work);
+    };
+    out << "database: " << QFileInfo(source).size() / (1024 * 1024) << " MiB, "
+        << db::Database::open(source).scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toLongLong()
+        << " records\n";
+    out.flush();
+    constexpr int kRounds = 11;
+    const auto report = [](const char *what, const std::vector<Contender> &contenders, const std::vector<qint64> &ms) {
+        out << what << ":";
+        for (std::size_t c = 0; c < contenders.size(); ++c)
+            out << (c ? ", " : " ") << contenders[c].name << " " << ms[c] << " ms";
+        out << "\n  the command takes";
+        for (std::size_t c = 0; c + 1 < contenders.size(); ++c)
+            out << (c ? ", " : " ") << QString::number(double(ms.back()) / double(std::max<qint64>(ms[c], 1)), 'f', 2)
+                << "x " << contenders[c].name;
+        out << "\n";
+        out.flush();
+    };
+    QuietInteraction ui(out);
+
+    Session session;
+    session.openDatabase(source);
+    const std::vector<Contender> backup{
+        {"cp", fresh,
+         [&] {
+             tool(QStringLiteral("cp"), {source, copy});
+         }},
+        {"cp + sync", fresh,
+         [&] {
+             tool(QStringLiteral("cp"), {source, copy});
+             tool(QStringLiteral("sync"), {copy});
+         }},
+        {"the backup command (close, copy, flush, rename, reopen)", fresh,
+         [&] { exchange::DatabaseMaintenance(session, ui).backupTo(copy); }},
+    };
+    report("backup", backup, medianMs(kRounds, backup));
+    session.closeForMaintenance();
+
+    Session workSession;
+    const std::vector<Contender> compaction{
+        {"sqlite3 shell VACUUM INTO", fresh,
+         [&] {
+             tool(QStringLiteral("sqlite3"), {source, QStringLiteral("VACUUM INTO '%1'").arg(copy)});
+         }},
+        {"the compaction command (close, VACUUM INTO, check, flush, rename, reopen)",
+         [&] {
+             workSession.closeForMaintenance();
+             workCopy();
+             workSession.openDatabase(work);
+         },
+         [&] { exchange::DatabaseMaintenance(workSession, ui).compactOpenFile(); }},
+    };
+    report("compaction", compaction, medianMs(kRounds, compaction));
+    return 0;
+}
+
 } // namespace
 
 // The summary workbook against the cost of reading the records once.
@@ -385,12 +501,16 @@ int main(int argc, char **argv)
         rc = benchStartup();
     else if (what == QLatin1String("exchange"))
         rc = benchExchange(records(args, 100000));
+    else if (what == QLatin1String("maintenance"))
+        rc = benchMaintenance(records(args, 100000), args.indexOf(QStringLiteral("--db")) > 0
+                                                         ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
+                                                         : QString());
     else if (what == QLatin1String("generate")) {
         QTemporaryDir dir;
         makeDatabase(dir, records(args, 100000));
         rc = 0;
     } else
-        out << "usage: tq_bench list|check|editor|startup|exchange|generate [--records N]\n";
+        out << "usage: tq_bench list|check|summary|editor|startup|exchange|maintenance|generate [--records N]\n";
     out.flush();
     return rc;
 }

@@ -1,7 +1,9 @@
 #include "CliMain.h"
 
+#include "BackupCommand.h"
 #include "CheckCommand.h"
 #include "Command.h"
+#include "CompactCommand.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "PrintCommand.h"
@@ -29,6 +31,8 @@ const CommandFactory Commands[] = {
     makeCommand<SummaryCommand>,
     makeCommand<ReportCommand>,
     makeCommand<ImportCommand>,
+    makeCommand<BackupCommand>,
+    makeCommand<CompactCommand>,
 };
 
 std::unique_ptr<Command> findCommand(const QString &name)

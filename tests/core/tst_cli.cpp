@@ -1,9 +1,11 @@
 #include "CliMain.h"
 #include "Fixtures.h"
 #include "app/AppPaths.h"
+#include "app/Settings.h"
 #include "automation/Workbook.h"
 #include "db/Database.h"
 
+#include <QTcpServer>
 #include <QtTest>
 
 class TestCli : public QObject {
@@ -97,7 +99,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("shows");
-        const QStringList everyCommand{"info", "check", "print", "summary", "help [COMMAND]", "version"};
+        const QStringList everyCommand{"info",    "check",          "print",  "summary", "backup",
+                                       "compact", "help [COMMAND]", "version"};
         QTest::newRow("help") << QStringList{"help"} << everyCommand;
         QTest::newRow("--help") << QStringList{"--help"} << everyCommand;
         QTest::newRow("no arguments") << QStringList() << everyCommand;
@@ -165,6 +168,12 @@ private slots:
             << QStringList{"check", "--db", "DEFAULT", "--report-folder", ""} << "--report-folder needs a folder name";
         QTest::newRow("print --db \"\"") << QStringList{"print", "1", "--out", "REPORTS/p.xlsx", "--db", ""}
                                          << "--db needs a file name";
+        QTest::newRow("backup --out \"\"")
+            << QStringList{"backup", "--db", "DEFAULT", "--out", ""} << "--out needs a file name";
+        QTest::newRow("backup without --out") << QStringList{"backup", "--db", "DEFAULT"} << "--out needs a file name";
+        QTest::newRow("backup --db \"\"")
+            << QStringList{"backup", "--db", "", "--out", "REPORTS/b.mdb"} << "--db needs a file name";
+        QTest::newRow("compact --db \"\"") << QStringList{"compact", "--db", ""} << "--db needs a file name";
     }
     void emptyNamesAreRefused()
     {
@@ -246,6 +255,54 @@ private slots:
             QStringList({QString::number(book->sheetCount()), book->sheet(1).name(), last.text(2, 1), last.text(9, 1)})
                 .join(u'|'),
             expect);
+    }
+
+    void backupAndCompact()
+    {
+        QTemporaryDir dir;
+        const QString db = tq::test::newSurveyDatabase(dir);
+        {
+            tq::db::Database d = tq::db::Database::open(db);
+            for (int code = 1; code <= 200; ++code)
+                d.exec(QStringLiteral("INSERT INTO dt_data (c901, c902) VALUES (?, ?)"), {code, QString(200, u'名')});
+            d.exec(QStringLiteral("DELETE FROM dt_data WHERE c901 > 5"));
+        }
+        const auto codes = [](const QString &path) {
+            return tq::db::Database::open(path)
+                .scalar(QStringLiteral("SELECT group_concat(c901) FROM dt_data ORDER BY c901"))
+                .toString();
+        };
+        // The update check is for the desktop program only: were it run here,
+        // it would knock on this address.
+        QTcpServer updates;
+        QVERIFY(updates.listen(QHostAddress::LocalHost));
+        tq::Settings settings;
+        settings.writeString(tq::Settings::MainKey, QStringLiteral("UpdateUrl"),
+                             QStringLiteral("http://127.0.0.1:%1/").arg(updates.serverPort()));
+
+        QString out, err;
+        const QString copy = dir.filePath(QStringLiteral("copy"));
+        QCOMPARE(run({"backup", "--db", db, "--out", copy}, out, err), 0);
+        QCOMPARE(out.trimmed().split(u'\n').last(), copy); // written as named
+        QCOMPARE(codes(copy), QStringLiteral("1,2,3,4,5"));
+
+        out.clear();
+        const qint64 before = QFileInfo(db).size();
+        QCOMPARE(run({"compact", "--db", db}, out, err), 0);
+        QVERIFY2(out.startsWith(QStringLiteral("压缩操作成功\n")), qPrintable(out));
+        QVERIFY(QFileInfo(db).size() < before);
+        QCOMPARE(codes(db), QStringLiteral("1,2,3,4,5"));
+        QVERIFY(err.isEmpty());
+        QVERIFY(!updates.waitForNewConnection(100));
+        settings.writeString(tq::Settings::MainKey, QStringLiteral("UpdateUrl"), QString());
+
+        out.clear();
+        QCOMPARE(run({"backup", "--db", db, "--out", dir.filePath(QStringLiteral("missing/copy.mdb"))}, out, err), 2);
+        QVERIFY2(err.contains(QStringLiteral("missing")), qPrintable(err));
+        QVERIFY(!out.contains(QStringLiteral("备份成功")));
+        err.clear();
+        QCOMPARE(run({"compact", "--db", dir.filePath(QStringLiteral("none.mdb"))}, out, err), 2);
+        QVERIFY(err.contains(QStringLiteral("不存在")));
     }
 
     // A code is any whole number with a record; 0 and negative codes exist

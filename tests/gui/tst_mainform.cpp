@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTableView>
 #include <QtTest>
 
 using namespace tq;
@@ -48,9 +49,9 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("2009年度全国工会统计年报--基层以上工会调查表 - 某市总工会"));
 
         // a command that is not built yet says so, once
-        act(w, QStringLiteral("actBackup"))->trigger();
+        act(w, QStringLiteral("actRecordGrid"))->trigger();
         QCOMPARE(ui.messages.size(), 1);
-        QVERIFY(ui.messages.first().contains(QStringLiteral("数据备份")));
+        QVERIFY(ui.messages.first().contains(QStringLiteral("自定义列表显示")));
         QVERIFY(!act(w, QStringLiteral("actImport"))->isVisible());
     }
 
@@ -97,6 +98,45 @@ private slots:
         QCOMPARE(calls, passed ? 1 : 0);
         QCOMPARE(about.isVisible(), passed == 0); // the override closes the box
         QVERIFY(!about.progressBar()->isVisible());
+    }
+
+    void backupAndCompactionBringTheListBack()
+    {
+        Session s;
+        s.openDatabase();
+        s.db().exec(QStringLiteral("INSERT INTO dt_data (c901, RecordState) VALUES (11, 0), (12, 1), (13, 2), (14, 1)"));
+        Settings settings(m_other.filePath(QStringLiteral("s.ini")));
+        test::ScriptedInteraction ui;
+        Preferences prefs;
+        gui::TMainForm w(s, settings, ui, prefs);
+        w.recordGrid()->selectRow(2);
+        QCOMPARE(w.recordList().currentCode(), 13);
+
+        // the backup comes back on the record it left
+        ui.answer(m_other.filePath(QStringLiteral("copy.mdb")));
+        act(w, QStringLiteral("actBackup"))->trigger();
+        QCOMPARE(ui.messages, QStringList{QStringLiteral("备份成功")});
+        QVERIFY(s.isOpen());
+        QCOMPARE(w.recordList().currentCode(), 13);
+        QCOMPARE(w.recordGrid()->currentIndex().row(), 2);
+
+        // a copy that cannot be written says why, with the database open again
+        ui.messages.clear();
+        ui.answer(m_other.filePath(QStringLiteral("no such folder/copy.mdb")));
+        act(w, QStringLiteral("actBackup"))->trigger();
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY2(ui.messages.first().contains(QStringLiteral("no such folder")), qPrintable(ui.messages.first()));
+        QVERIFY(s.isOpen());
+        QCOMPARE(w.recordList().currentCode(), 13);
+
+        // the compacted file is shown from its first record
+        ui.messages.clear();
+        act(w, QStringLiteral("actCompress"))->trigger();
+        QCOMPARE(ui.messages, QStringList{QStringLiteral("压缩操作成功")});
+        QVERIFY(s.isOpen());
+        QCOMPARE(w.recordList().rowCount(), 4);
+        QCOMPARE(w.recordList().currentCode(), 11);
+        QCOMPARE(w.recordGrid()->currentIndex().row(), 0);
     }
 
     void splashClosesItselfInAboutTwoSeconds()

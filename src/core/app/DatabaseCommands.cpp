@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/Session.h"
 #include "app/Settings.h"
+#include "app/UpdateCheck.h"
 #include "common/Error.h"
 #include "common/Interaction.h"
 #include "db/CodeCheck.h"
@@ -81,8 +82,10 @@ void DatabaseCommands::markAllPassed() { m_session.db().exec(QStringLiteral("upd
 
 bool startSession(Session &session, Settings &settings, Interaction &ui, Preferences &prefs)
 {
-    // The update check against the published version mark comes here; until
-    // it exists every start goes on.
+    // A program older than the published release must not run; the check
+    // comes before anything is opened.
+    if (!runUpdateCheck(settings, ui))
+        return false;
     prefs = initialiseSettings(settings, AppPaths::programDir());
     try {
         session.openDatabase();

@@ -79,11 +79,12 @@ void Session::closeForMaintenance() { m_db.close(); }
 
 void Session::reopen()
 {
+    // The same file again: lists keep their columns and rows, and whoever
+    // closed the connection puts them back where they belong.
     m_db = db::Database::open(m_path);
     m_label = readLabel(m_db);
     m_notWholeCodes = db::CodeCheck::countNotWhole(m_db);
     m_hints.reset();
-    emit databaseOpened();
     emit labelChanged(m_label);
 }
 

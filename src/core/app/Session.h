@@ -49,7 +49,9 @@ public:
     void setLabel(const QString &label);
 
     // Closes the connection for file-level work (backup, compaction); reopen()
-    // opens the same file again.
+    // opens the same file again and re-reads its label. Lists are not rebuilt
+    // (databaseOpened is not raised): the command that closed the connection
+    // re-runs them.
     void closeForMaintenance();
     void reopen();
 

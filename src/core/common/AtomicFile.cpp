@@ -103,6 +103,42 @@ void AtomicFile::write(const char *data, qint64 size)
     }
 }
 
+void AtomicFile::copyFrom(QFile &source)
+{
+    if (m_fd < 0)
+        open();
+    const int from = source.handle();
+    // copy_file_range spares the trip through user space; file systems or
+    // kernels that cannot do it send us to plain reads and writes.
+    for (;;) {
+        const ssize_t n = ::copy_file_range(from, nullptr, m_fd, nullptr, size_t(1) << 30, 0);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            return;
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            fail(QStringLiteral("无法写入"), errno);
+        break;
+    }
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), size_t(buffer.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int err = errno;
+            discard();
+            throw FileError(QStringLiteral("无法读取文件 %1：%2")
+                                .arg(QDir::toNativeSeparators(source.fileName()), systemText(err)));
+        }
+        if (got == 0)
+            return;
+        write(buffer.constData(), got);
+    }
+}
+
 void AtomicFile::commit()
 {
     if (m_fd < 0)

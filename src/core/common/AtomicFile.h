@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 namespace tq {
 
 // A file that appears under its name only when it is complete. The content is
@@ -26,6 +28,10 @@ public:
     void open();
     void write(const QByteArray &bytes) { write(bytes.constData(), bytes.size()); }
     void write(const char *data, qint64 size);
+    // Appends what is left of `source` (open for reading), copied inside the
+    // kernel where the file systems allow it. A failing read raises FileError
+    // naming `source`.
+    void copyFrom(QFile &source);
     // Makes the content durable, then moves it to the target name, replacing
     // what was there.
     void commit();

@@ -1,12 +1,16 @@
 #include "db/Database.h"
 
+#include "common/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace tq::db {
 
@@ -95,6 +99,11 @@ bool isBusy(int rc)
     const char *file = sqlite3_db_filename(db, "main");
     throw DatabaseBusyError(QStringLiteral("数据库文件正被其他程序使用：") +
                             QDir::toNativeSeparators(file ? QString::fromUtf8(file) : QString()));
+}
+
+QString systemText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 void bindValue(sqlite3 *db, sqlite3_stmt *stmt, int index, const QVariant &value)
@@ -218,33 +227,103 @@ void Database::createEmpty(const QString &path)
     }
 }
 
+namespace {
+
+QString quoted(const QString &identifier)
+{
+    return u'"' + QString(identifier).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// What a whole copy of a database shares with its original: every schema
+// object as written, and the rows of every table. With `walkTables` each table
+// is counted twice, through its smallest index and through its own b-tree, so
+// that a copy missing pages of either cannot pass.
+QStringList shapeOf(Database &db, bool walkTables)
+{
+    QStringList shape;
+    QStringList tables;
+    {
+        Statement st = db.prepare(
+            QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name, tbl_name"));
+        while (st.step()) {
+            shape << QStringList{st.textValue(0), st.textValue(1), st.textValue(2), st.textValue(3)}.join(u'|');
+            if (st.textValue(0) == QLatin1String("table"))
+                tables << st.textValue(1);
+        }
+    }
+    for (const QString &table : tables) {
+        const QString rows = db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(table))).toString();
+        shape << table + u'=' + rows;
+        if (walkTables) {
+            const QString walked =
+                db.scalar(QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(quoted(table))).toString();
+            if (walked != rows)
+                shape << table + QStringLiteral(" walked=") + walked;
+        }
+    }
+    return shape;
+}
+
+} // namespace
+
 void Database::compactFile(const QString &path)
 {
-    QString tmpPath;
+    const QString shown = QDir::toNativeSeparators(path);
+    // One connection holds the write lock from the snapshot until the compact
+    // copy has taken the original's place, so that nothing another program
+    // writes in between is lost with the old file.
+    Database guard = open(path);
+    guard.begin();
+    Database source = open(path);
+    const QStringList shape = shapeOf(source, false);
+
+    AtomicFile tmp(path, QStringLiteral("压缩后的数据库文件"));
+    tmp.open();
+    try {
+        // VACUUM INTO takes an empty file as well as a missing one.
+        source.exec(QStringLiteral("VACUUM INTO ?"), {tmp.temporaryPath()});
+    } catch (const DbError &e) {
+        // The engine says "disk I/O error"; the system says what went wrong.
+        const int err = sqlite3_system_errno(source.handle());
+        throw DbError(QStringLiteral("压缩数据库文件 %1 时出错：%2%3")
+                          .arg(shown, e.text(), err ? QStringLiteral("（%1）").arg(systemText(err)) : QString()));
+    }
+    source.close();
     {
-        QTemporaryFile probe(QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral(".compact-XXXXXX.tmp")));
-        if (!probe.open())
-            throw DbError(QStringLiteral("无法建立临时文件：%1").arg(probe.errorString()));
-        tmpPath = probe.fileName();
-    } // removed again: VACUUM INTO wants a target that does not exist
-    {
-        Database db = open(path);
-        db.compactInto(tmpPath);
+        // Nothing replaces the original before the copy has shown itself
+        // whole: every page the header counts is in the file, the schema is
+        // the original's, and every table and index holds the original's rows.
+        Database copy = open(tmp.temporaryPath());
+        const qint64 pages = copy.scalar(QStringLiteral("PRAGMA page_count")).toLongLong() *
+                             copy.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+        if (pages != QFileInfo(tmp.temporaryPath()).size() || shapeOf(copy, true) != shape)
+            throw DbError(QStringLiteral("压缩后的数据库与原文件不符，原文件没有改动：%1").arg(shown));
     }
-    // Replace only once the compact copy is complete, so that a failure at any
-    // point leaves the original untouched.
-    const QString backup = path + QStringLiteral(".old");
-    QFile::remove(backup);
-    if (!QFile::rename(path, backup)) {
-        QFile::remove(tmpPath);
-        throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(QDir::toNativeSeparators(path)));
-    }
-    if (!QFile::rename(tmpPath, path)) {
-        QFile::rename(backup, path);
-        QFile::remove(tmpPath);
-        throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(QDir::toNativeSeparators(path)));
-    }
-    QFile::remove(backup);
+    // The new file keeps the access rights of the one it replaces.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        ::chmod(QFile::encodeName(tmp.temporaryPath()).constData(), st.st_mode & 07777);
+    tmp.commit();
+    guard.rollback();
+}
+
+void Database::copyFile(const QString &source, const QString &target)
+{
+    // A connection that has read and stays in its transaction keeps writers
+    // off the file while its bytes are copied; opening it also rolls back
+    // what a crashed writer left in a hot journal, so the copy is a whole
+    // database.
+    Database guard = open(source);
+    guard.execScript(QStringLiteral("BEGIN; SELECT count(*) FROM sqlite_master;"));
+
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        throw FileError(
+            QStringLiteral("无法读取数据库文件 %1：%2").arg(QDir::toNativeSeparators(source), in.errorString()));
+    AtomicFile out(target, QStringLiteral("备份文件"));
+    out.copyFrom(in);
+    out.commit();
+    guard.rollback();
 }
 
 void Database::close()

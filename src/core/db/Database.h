@@ -31,9 +31,16 @@ public:
     static Database open(const QString &path);
     // Creates a new, empty database file; fails when something is already there.
     static void createEmpty(const QString &path);
-    // Rewrites a closed database file compactly (VACUUM INTO a temporary file,
-    // then the compact copy replaces the original).
+    // Rewrites a closed database file compactly: VACUUM INTO a new file beside
+    // it, which replaces the original in one rename once it has passed a check.
+    // On any failure the original stays as it was and nothing is left behind.
+    // Other connections cannot write meanwhile.
     static void compactFile(const QString &path);
+    // Copies a closed database file byte for byte to `target` (replaced in one
+    // rename when complete; an older file there survives a failure). Other
+    // connections cannot write to the source meanwhile. A failing file raises
+    // FileError naming it.
+    static void copyFile(const QString &source, const QString &target);
 
     bool isOpen() const { return m_db != nullptr; }
     const QString &path() const { return m_path; }

@@ -15,6 +15,7 @@
 #include "exchange/DataImport.h"
 #include "exchange/ReportExport.h"
 #include "exchange/TdlgMultiExportForm.h"
+#include "exchange/DatabaseMaintenance.h"
 #include "logic/BatchCheck.h"
 #include "logic/TdlgCheckForm.h"
 #include "summary/GroupExchange.h"
@@ -115,8 +116,8 @@ static const TMainForm::CommandInfo kCommands[TMainForm::kCommandCount] = {
      &TMainForm::actMultiImportExecute},
     {Cmd::Import, "actImport", u"逐条导入", QStyle::SP_ArrowDown, &TMainForm::actImportExecute},
     {Cmd::Export, "actExport", u"数据上报", QStyle::SP_ArrowUp, &TMainForm::actExportExecute},
-    {Cmd::Backup, "actBackup", u"数据备份", QStyle::SP_DriveFDIcon, nullptr},
-    {Cmd::Compress, "actCompress", u"压缩数据库文件", QStyle::SP_DriveHDIcon, nullptr},
+    {Cmd::Backup, "actBackup", u"数据备份", QStyle::SP_DriveFDIcon, &TMainForm::actBackupExecute},
+    {Cmd::Compress, "actCompress", u"压缩数据库文件", QStyle::SP_DriveHDIcon, &TMainForm::actCompressExecute},
     {Cmd::OpenDB, "actOpenDB", u"打开其它数据库", QStyle::SP_DialogOpenButton, &TMainForm::actOpenDBExecute},
     {Cmd::OpenDefault, "actOpenDefault", u"打开默认数据库", QStyle::SP_DirHomeIcon,
      &TMainForm::actOpenDefaultExecute},
@@ -518,6 +519,25 @@ void TMainForm::actOptionsExecute()
 {
     TdlgOptionSetupForm dlg(m_settings, m_prefs, &InputMethods::installed, this);
     dlg.exec();
+}
+
+// ---------------------------------------------------------------------------
+// Backup and compaction
+
+void TMainForm::actBackupExecute()
+{
+    bool reopened = true; // unless the user cancelled, the connection was closed and opened again
+    run([&] { reopened = exchange::DatabaseMaintenance(m_session, m_ui).backup(); });
+    if (reopened)
+        requeryAndReturn();
+}
+
+void TMainForm::actCompressExecute()
+{
+    run([&] { exchange::DatabaseMaintenance(m_session, m_ui).compact(); });
+    // The rewritten file is shown from its first record.
+    m_list.first();
+    requeryAndReturn();
 }
 
 // ---------------------------------------------------------------------------

@@ -116,6 +116,8 @@ public:
     void actFastImportExecute();
     void actMultiImportExecute();
     void actImportExecute();
+    void actBackupExecute();
+    void actCompressExecute();
     // The print-out of one record through a template beside the program.
     void printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet);
     // The record editor, created on first use and kept.
