@@ -415,6 +415,28 @@ QList<CrashCase> CrashHarness::commandCases()
     };
     cases << import;
 
+    // A backup copy appears whole under its name or not at all.
+    CrashCase backup;
+    backup.name = QStringLiteral("backup");
+    backup.arguments = [](const QString &db, const QString &folder) {
+        return QStringList{QStringLiteral("backup"), QStringLiteral("--out"),
+                           QDir(folder).filePath(QStringLiteral("backup.mdb")), QStringLiteral("--db"), db};
+    };
+    cases << backup;
+
+    // Compaction swaps the file in one step: killed at any moment, the
+    // database is the old file or the compact one, with the same records.
+    CrashCase compact;
+    compact.name = QStringLiteral("compact");
+    compact.prepareCopy = [](const QString &db) {
+        // free pages for the compaction to give back
+        db::Database::open(db).exec(QStringLiteral("DELETE FROM dt_data WHERE c901 % 3 = 0"));
+    };
+    compact.arguments = [](const QString &db, const QString &) {
+        return QStringList{QStringLiteral("compact"), QStringLiteral("--db"), db};
+    };
+    cases << compact;
+
     return cases;
 }
 

@@ -85,8 +85,8 @@ public:
 
     Trial run(const CrashCase &c, const KillMoment &moment);
 
-    // The commands tried: the check, the report export and the import of a
-    // report; a further command is one more entry.
+    // The commands tried: the check, the report export, the import of a
+    // report, backup and compaction; a further command is one more entry.
     static QList<CrashCase> commandCases();
 
     // The environment the program runs in: no display, its own settings file.
