@@ -1,9 +1,10 @@
 #include "Fixtures.h"
 #include "ScriptedInteraction.h"
 #include "app/AppPaths.h"
+#include "app/RecordList.h"
 #include "app/Session.h"
 #include "db/FieldCatalogue.h"
-#include "app/RecordList.h"
+#include "entry/EntryPage.h"
 #include "entry/TButtonBox.h"
 #include "entry/TKvValidEdit.h"
 #include "entry/TNumberEdit.h"
@@ -11,7 +12,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -58,6 +61,18 @@ class TestEditor : public QObject {
         f.setLevelName(QStringLiteral("地市级产业工会"), 5);
         f.textBox("c905")->setText(QStringLiteral("张三"));
         f.textBox("c906")->setText(QStringLiteral("0311-86000000"));
+    }
+    // Keys go where a user's keys go: to the window that has the keyboard.
+    static void type(const char *keys)
+    {
+        for (const char *c = keys; *c; ++c) {
+            QWindow *w = QGuiApplication::focusWindow();
+            QVERIFY2(w, "no window has the keyboard");
+            if (*c == '\r')
+                QTest::keyClick(w, Qt::Key_Return);
+            else
+                QTest::keyClick(w, *c);
+        }
     }
     int count() { return m_session->db().scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toInt(); }
     QVariant column(qint64 code, const char *col)
@@ -288,6 +303,165 @@ private slots:
         fillCover(*f);
         QVERIFY(f->changePage(3));
         QCOMPARE(f->DataPage()->currentIndex(), 3);
+    }
+
+    // A whole record typed from the keyboard, the way it is entered all day:
+    // values and Enter, page after page. The error list appearing on the way
+    // must not take the keyboard: the editor stays the active window and the
+    // next key lands in the next box.
+    void wholeRecordFromTheKeyboard()
+    {
+        auto f = editor(true);
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        QCOMPARE(QApplication::focusWidget(), f->numberBox("c901"));
+        // c901 keeps its proposal (1); 表1 gets more women than cadres
+        for (const char *value : {"", "Union A", "130102", "5", "Zhang", "0311-1234", "3", "5"}) {
+            type(value);
+            type("\r");
+        }
+        QCOMPARE(f->DataPage()->currentIndex(), 1);
+        QCOMPARE(QApplication::focusWidget(), f->numberBox("z003"));
+        QVERIFY(!f->errorList()->isVisible());
+
+        int listShown = 0;
+        int steps = 0;
+        while (m_ui.messages.isEmpty() && ++steps < 400) {
+            const int page = f->DataPage()->currentIndex();
+            type("\r");
+            if (f->DataPage()->currentIndex() == page || m_ui.messages.size())
+                continue;
+            // a new page: the list may have come up for the page left
+            QTRY_VERIFY(f->isActiveWindow());
+            QCOMPARE(QGuiApplication::focusWindow(), f->windowHandle());
+            QWidget *box = QApplication::focusWidget();
+            QVERIFY(box && f->box(box->objectName()) == box);
+            if (f->errorList()->isVisible()) {
+                ++listShown;
+                type("7");
+                QCOMPARE(box->property("text").toString(), QStringLiteral("7"));
+            }
+        }
+        QVERIFY2(listShown > 0, "表1 breaks a rule: the list comes up on leaving it");
+        QCOMPARE(m_ui.messages, QStringList{QStringLiteral("数据保存成功，有逻辑错误！")});
+        QCOMPARE(column(1, "c902").toString(), QStringLiteral("Union A"));
+        QCOMPARE(column(1, "z002").toInt(), 5);
+        QCOMPARE(column(1, "x001").toInt(), 7); // typed while the list was up
+        QCOMPARE(column(1, "RecordState").toInt(), 2);
+    }
+
+    // Enter walks down a page taller than the window: every box it reaches is
+    // scrolled into view, also above the error list where that covers the
+    // lower part of the page.
+    void focusedBoxIsInView_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("withList");
+        QTest::addColumn<QString>("jumpTo");
+        QTest::newRow("表4") << 4 << false << "b029";
+        QTest::newRow("表5") << 6 << false << "f034";
+        QTest::newRow("表5 under the error list") << 6 << true << "f025";
+    }
+    void focusedBoxIsInView()
+    {
+        QFETCH(int, page);
+        QFETCH(bool, withList);
+        QFETCH(QString, jumpTo);
+        insertClean(5);
+        auto f = editor(false);
+        f->ApplyLevelRules(1); // a provincial union: the boxes these pages limit by level are open
+        f->resize(1000, 738);  // as on a screen of 768 pixels
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        QVERIFY(f->changePage(page));
+        gui::EntryPage *sheet = f->entryPage(page);
+        QVERIFY2(sheet->widget()->height() > sheet->viewport()->height(), "the page scrolls");
+        if (withList) {
+            f->errorList()->AddMessage(QStringLiteral("r"), QStringLiteral("说明"), page, jumpTo);
+            f->errorList()->ShowList();
+            QVERIFY(QTest::qWaitForWindowExposed(f->errorList()));
+            QTRY_VERIFY(f->isActiveWindow());
+        }
+        const auto inView = [&](QWidget *box) {
+            const QRect onScreen(box->mapToGlobal(QPoint(0, 0)), box->size());
+            return sheet->viewportOnScreen().contains(onScreen) &&
+                   !(withList && f->errorList()->frameGeometry().intersects(onScreen));
+        };
+        std::vector<QWidget *> open;
+        for (QWidget *box : f->pageBoxes(page))
+            if (box->isEnabled())
+                open.push_back(box);
+        for (std::size_t i = 0; i < open.size(); ++i) {
+            QCOMPARE(QApplication::focusWidget(), open[i]);
+            QVERIFY2(inView(open[i]), qPrintable(open[i]->objectName()));
+            if (i + 1 < open.size())
+                type("\r");
+        }
+        // a jump from the error list to a box out of view
+        sheet->verticalScrollBar()->setValue(0);
+        QVERIFY(!inView(f->box(jumpTo)));
+        f->focusBoxByName(jumpTo);
+        QCOMPARE(QApplication::focusWidget(), f->box(jumpTo));
+        QVERIFY(inView(f->box(jumpTo)));
+    }
+
+    // Every page fits a window of 1024 pixels across without sideways
+    // scrolling, and the boxes of a page's columns line up from group to
+    // group.
+    void pagesFitAndLineUp()
+    {
+        auto f = editor(true);
+        QVERIFY(f->minimumSizeHint().width() <= 1010);
+        QVERIFY(f->minimumSizeHint().height() <= 700);
+        f->resize(1010, 700);
+        for (int p = 0; p < f->DataPage()->count(); ++p) {
+            f->DataPage()->setCurrentIndex(p);
+            gui::EntryPage *page = f->entryPage(p);
+            QVERIFY(page);
+            QCoreApplication::sendPostedEvents();
+            QVERIFY2(page->widget()->minimumSizeHint().width() <= page->viewport()->width(),
+                     qPrintable(f->DataPage()->tabText(p)));
+            if (p == 0)
+                continue;
+            QSet<int> columns;
+            for (QWidget *box : f->pageBoxes(p)) {
+                columns.insert(box->mapTo(page->widget(), QPoint(0, 0)).x());
+                QVERIFY(box->mapTo(page->widget(), QPoint(box->width(), 0)).x() <= page->viewport()->width());
+            }
+            QVERIFY2(columns.size() <= 2, qPrintable(f->DataPage()->tabText(p)));
+        }
+    }
+
+    // The region picker opened on a wrong code: the wrong-code message is
+    // the one of leaving the box, not of opening the picker over it.
+    void regionPickerOverAWrongCode()
+    {
+        auto f = editor(true);
+        fillCover(*f);
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        TNumberEdit *c903 = f->numberBox("c903");
+        c903->setFocus();
+        c903->selectAll();
+        type("99");
+        QStringList whileOpen;
+        bool opened = false;
+        QTimer::singleShot(200, this, [&] {
+            QWidget *picker = QApplication::activeModalWidget();
+            opened = picker && picker != f.get();
+            whileOpen = m_ui.messages;
+            if (opened)
+                static_cast<QDialog *>(picker)->reject();
+        });
+        QTest::mouseClick(f->cityNameCtrl()->button(), Qt::LeftButton);
+        QVERIFY(opened);
+        QCOMPARE(whileOpen, QStringList{});
+        f->activateWindow(); // as the window manager does when the picker closes
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        QCOMPARE(QApplication::focusWidget(), c903);
+        // leaving the box itself still tells
+        type("\r");
+        QTRY_COMPARE(m_ui.messages, QStringList{QStringLiteral("输入的行政区划代码错误，请重新输入，或用对话框选择")});
     }
 
     void failedSaveLeavesTheRecord()

@@ -7,14 +7,17 @@
 #include "common/Interaction.h"
 #include "db/FieldCatalogue.h"
 #include "entry/CodeMenu.h"
+#include "entry/EntryPage.h"
 #include "entry/PageLayout.h"
 #include "entry/RtfDocument.h"
 #include "entry/TButtonBox.h"
 #include "entry/TCityNameForm.h"
 #include "entry/TKvValidEdit.h"
 #include "entry/TNumberEdit.h"
+#include "entry/TableSheet.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
@@ -23,7 +26,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScrollArea>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
@@ -40,24 +43,14 @@ using entry::CoverBox;
 namespace {
 
 const QString kForbidden = QStringLiteral("'\"`");
+// Wide enough for the largest amount with its thousands separators.
+constexpr int kBoxWidth = 130;
 
-QLabel *headingLabel(const QString &text, int larger, QWidget *parent)
+// The focus left the window rather than the box: a picker, a message, a
+// menu or another program took it, and it comes back to the same box.
+bool isWindowChange(Qt::FocusReason reason)
 {
-    auto *l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setPointSize(f.pointSize() + larger);
-    f.setBold(true);
-    l->setFont(f);
-    l->setAlignment(Qt::AlignCenter);
-    return l;
-}
-
-QLabel *wrappedLabel(const QString &text, QWidget *parent)
-{
-    auto *l = new QLabel(text, parent);
-    l->setWordWrap(true);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
 }
 
 } // namespace
@@ -72,6 +65,7 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(Session &session, Settings &settings, Int
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     m_notesFolder = QDir(AppPaths::programDir()).filePath(QStringLiteral("notes")) + QLatin1Char('/');
     m_errors->setJumpTarget(this);
+    m_errors->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 4);
@@ -96,6 +90,8 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(Session &session, Settings &settings, Int
     m_walk.resize(std::size_t(pages.pages().size()) + 1);
     for (const entry::LayoutPage &page : pages.pages())
         m_pages->addTab(buildTablePage(page), page.caption);
+    for (int i = 0; i < m_pages->count(); ++i)
+        entryPage(i)->setCoveringWindow(m_errors.get());
     connect(m_pages, &QTabWidget::currentChanged, this, [this] {
         if (!m_changingPage)
             FocusFirstBox();
@@ -127,7 +123,11 @@ TdlgSurveyDataForm::TdlgSurveyDataForm(Session &session, Settings &settings, Int
     resize(1340, 720);
 }
 
-TdlgSurveyDataForm::~TdlgSurveyDataForm() = default;
+TdlgSurveyDataForm::~TdlgSurveyDataForm()
+{
+    // The list goes first, and hides as it goes: nothing to follow then.
+    m_errors->removeEventFilter(this);
+}
 
 void TdlgSurveyDataForm::buildToolBar(QVBoxLayout *layout)
 {
@@ -185,7 +185,7 @@ TNumberEdit *TdlgSurveyDataForm::addNumberBox(const QString &name, int page, QWi
 {
     auto *b = new TNumberEdit(parent);
     b->setObjectName(name);
-    b->setFixedWidth(140);
+    b->setFixedWidth(kBoxWidth);
     m_numbers.insert(name.toLower(), b);
     m_walk[std::size_t(page)].push_back(b);
     m_pageOf.insert(name, page);
@@ -211,127 +211,102 @@ TKvValidEdit *TdlgSurveyDataForm::addTextBox(const QString &name, int maxChars, 
 
 QWidget *TdlgSurveyDataForm::buildCover()
 {
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet0"));
-    auto *outer = new QVBoxLayout(page);
-    outer->addWidget(headingLabel(QStringLiteral("2009年度  基层以上工会调查表"), 7, page));
-    outer->addSpacing(10);
+    auto *sheet = new QWidget;
+    auto *outer = new QVBoxLayout(sheet);
+    outer->setContentsMargins(8, 4, 8, 8);
+    outer->addWidget(TableSheet::heading(QStringLiteral("2009年度  基层以上工会调查表"), 7, sheet));
 
-    auto *row = new QHBoxLayout;
+    // As on the paper form: the statute notice on the left, the form's header
+    // block on the right, the cover's items below them.
+    auto *top = new QHBoxLayout;
     auto *statute = new QLabel(QStringLiteral("根据《中华人民共和国统计法》的规定，本表所填报的资料，"
                                               "仅供统计之用。各填报单位必须依法如实填报，"
                                               "不得虚报、瞒报、拒报、迟报，不得伪造、篡改。"),
-                               page);
+                               sheet);
     statute->setWordWrap(true);
-    statute->setFixedWidth(260);
+    statute->setFixedWidth(300);
     statute->setFrameShape(QFrame::StyledPanel);
     statute->setMargin(8);
     statute->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    row->addWidget(statute, 0, Qt::AlignTop);
-    row->addSpacing(24);
+    top->addWidget(statute, 0, Qt::AlignTop);
+    top->addStretch(1);
+    auto *header = new QLabel(QStringLiteral("表　　号：NB-TQ\n制表机关：vezaroz\n批准机关：国家统计局\n"
+                                             "批准文号：国统制[2009]34 号\n有效期至：2011年7月1日"),
+                              sheet);
+    header->setObjectName(QStringLiteral("HeaderBlock"));
+    header->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    top->addWidget(header, 0, Qt::AlignTop);
+    outer->addLayout(top);
+    outer->addSpacing(12);
 
     auto *form = new QGridLayout;
     form->setHorizontalSpacing(8);
     form->setVerticalSpacing(12);
+    form->setColumnStretch(0, 1);
+    form->setColumnStretch(4, 1);
     int r = 0;
+    // Codes take column 2 with their names beside them in column 3; texts
+    // take both.
     const auto addRow = [&](const QString &label, QWidget *box, QWidget *extra = nullptr) {
-        auto *l = new QLabel(label, page);
+        auto *l = new QLabel(label, sheet);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        form->addWidget(l, r, 0);
-        form->addWidget(box, r, 1);
-        if (extra)
-            form->addWidget(extra, r, 2);
+        form->addWidget(l, r, 1);
+        if (extra) {
+            form->addWidget(box, r, 2);
+            form->addWidget(extra, r, 3);
+        } else {
+            form->addWidget(box, r, 2, 1, 2, Qt::AlignLeft);
+        }
         ++r;
     };
     const auto buttonBox = [&](TButtonBox *&b, const char *name, void (TdlgSurveyDataForm::*clicked)()) {
-        b = new TButtonBox(page);
+        b = new TButtonBox(sheet);
         b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(320);
+        b->setMinimumWidth(300);
         connect(b, &TButtonBox::buttonClicked, this, clicked);
         connect(b, &TButtonBox::textChanged, this, [this] { m_record->markChanged(); });
         return b;
     };
     // The cover's limits come with the record (RecordValues::limits); an empty
     // code box reads 1, an empty level box 10.
-    TNumberEdit *c901 = addNumberBox(QStringLiteral("c901"), 0, page);
+    TNumberEdit *c901 = addNumberBox(QStringLiteral("c901"), 0, sheet);
     c901->setBlankValue(1);
     c901->setDisplay(TNumberEdit::Display::Plain);
     addRow(QStringLiteral("901. 本级工会编码："), c901);
-    TKvValidEdit *c902 = addTextBox(QStringLiteral("c902"), entry::CoverValidation::kNameBytes, page);
-    c902->setMinimumWidth(380);
+    TKvValidEdit *c902 = addTextBox(QStringLiteral("c902"), entry::CoverValidation::kNameBytes, sheet);
+    c902->setFixedWidth(440);
     addRow(QStringLiteral("902. 本级工会名称："), c902);
-    TNumberEdit *c903 = addNumberBox(QStringLiteral("c903"), 0, page);
+    TNumberEdit *c903 = addNumberBox(QStringLiteral("c903"), 0, sheet);
     c903->setDisplay(TNumberEdit::Display::SixDigits);
     addRow(QStringLiteral("903. 本级工会所在地行政区划代码："), c903,
            buttonBox(m_cityName, "CityNameCtrl", &TdlgSurveyDataForm::cityNameButtonClick));
-    TNumberEdit *c904 = addNumberBox(QStringLiteral("c904"), 0, page);
+    TNumberEdit *c904 = addNumberBox(QStringLiteral("c904"), 0, sheet);
     c904->setBlankValue(10);
     c904->setDisplay(TNumberEdit::Display::Plain);
     addRow(QStringLiteral("904. 本级工会层次代码："), c904,
            buttonBox(m_levelName, "LevelName", &TdlgSurveyDataForm::levelNameButtonClick));
-    addRow(QStringLiteral("填 表 人："),
-           addTextBox(QStringLiteral("c905"), entry::CoverValidation::kFillerBytes, page));
-    addRow(QStringLiteral("联系电话："), addTextBox(QStringLiteral("c906"), entry::CoverValidation::kPhoneBytes, page));
-    form->setColumnStretch(3, 1);
-    row->addLayout(form, 1);
-
-    auto *header = new QLabel(QStringLiteral("表　　号：NB-TQ\n制表机关：vezaroz\n批准机关：国家统计局\n"
-                                             "批准文号：国统制[2009]34 号\n有效期至：2011年7月1日"),
-                              page);
-    header->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    row->addWidget(header, 0, Qt::AlignTop);
-    outer->addLayout(row);
+    TKvValidEdit *c905 = addTextBox(QStringLiteral("c905"), entry::CoverValidation::kFillerBytes, sheet);
+    c905->setFixedWidth(280);
+    addRow(QStringLiteral("填 表 人："), c905);
+    TKvValidEdit *c906 = addTextBox(QStringLiteral("c906"), entry::CoverValidation::kPhoneBytes, sheet);
+    c906->setFixedWidth(280);
+    addRow(QStringLiteral("联系电话："), c906);
+    outer->addLayout(form);
     outer->addStretch(1);
+
+    auto *page = new EntryPage(sheet);
+    page->setObjectName(QStringLiteral("TabSheet0"));
     return page;
 }
 
-QWidget *TdlgSurveyDataForm::buildTablePage(const entry::LayoutPage &page)
+QWidget *TdlgSurveyDataForm::buildTablePage(const entry::LayoutPage &layout)
 {
-    const db::FieldCatalogue &cat = m_record->catalogue();
-    auto *scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("TabSheet%1").arg(page.index));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto *inner = new QWidget;
-    auto *col = new QVBoxLayout(inner);
-    col->setContentsMargins(8, 4, 8, 4);
-    col->setSpacing(6);
-    QLabel *heading = headingLabel(page.title, 3, inner);
-    heading->setWordWrap(true);
-    col->addWidget(heading);
-    if (!page.note.isEmpty()) {
-        auto *n = new QLabel(page.note, inner);
-        n->setAlignment(Qt::AlignCenter);
-        n->setWordWrap(true);
-        col->addWidget(n);
-    }
-    for (const entry::LayoutGroup &g : page.groups) {
-        auto *group = new QGroupBox(g.title, inner);
-        auto *grid = new QGridLayout(group);
-        grid->setHorizontalSpacing(10);
-        grid->setVerticalSpacing(4);
-        for (int c = 0; c < 2; ++c) {
-            grid->setColumnStretch(c * 2, 1);
-            grid->setColumnMinimumWidth(c * 2, 260);
-        }
-        col->addWidget(group);
-        for (int row = 0; row < g.rows.size(); ++row) {
-            int c = 0;
-            for (const QString &name : g.rows[row]) {
-                const db::CatalogueField *f = cat.byFieldName(name);
-                QLabel *label = wrappedLabel(f ? f->hint : name, group);
-                TNumberEdit *b = addNumberBox(name, page.index, group);
-                label->setBuddy(b);
-                grid->addWidget(label, row, c * 2);
-                grid->addWidget(b, row, c * 2 + 1);
-                ++c;
-            }
-        }
-    }
-    col->addStretch(1);
-    scroll->setWidget(inner);
-    return scroll;
+    auto *sheet = new TableSheet(layout, m_record->catalogue(), [this, &layout](const QString &name, QWidget *parent) {
+        return addNumberBox(name, layout.index, parent);
+    });
+    auto *page = new EntryPage(sheet);
+    page->setObjectName(QStringLiteral("TabSheet%1").arg(layout.index));
+    return page;
 }
 
 void TdlgSurveyDataForm::setRecordList(const RecordList &list, std::function<void()> saved)
@@ -365,7 +340,6 @@ int TdlgSurveyDataForm::currentPage() const
 int TdlgSurveyDataForm::exec()
 {
     FormShow();
-    m_errors->setOwnerWindow(this);
     const int rc = QDialog::exec();
     m_errors->hide();
     return rc;
@@ -373,9 +347,37 @@ int TdlgSurveyDataForm::exec()
 
 void TdlgSurveyDataForm::FormShow()
 {
-    move(10, 2);
+    placeOnScreen();
+    // The list belongs to the editor, so that it takes clicks while the
+    // editor is modal and opens in relation to it.
+    m_errors->setOwnerWindow(this);
     m_record->show();
     m_itemNo->setVisible(!m_record->IsAdding());
+}
+
+// Top left of the screen, as large as the design where the screen allows,
+// else as large as the screen: a 1366x768 screen takes the whole window, a
+// larger one leaves room below it for the error list.
+void TdlgSurveyDataForm::placeOnScreen()
+{
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
+    // The frame the window manager puts around the window is known once it
+    // has been shown; until then assume a title bar and thin borders.
+    QMargins frame(2, 24, 2, 6);
+    if (testAttribute(Qt::WA_WState_Created) && frameGeometry() != geometry()) {
+        const QRect f = frameGeometry(), g = geometry();
+        frame = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+    }
+    const QSize design(1340, 760);
+    const int x =
+        avail.left() + std::min(10, std::max(0, avail.width() - design.width() - frame.left() - frame.right()));
+    const int y =
+        avail.top() + std::min(2, std::max(0, avail.height() - design.height() - frame.top() - frame.bottom()));
+    const QSize room(avail.right() + 1 - x - frame.left() - frame.right(),
+                     avail.bottom() + 1 - y - frame.top() - frame.bottom());
+    resize(design.boundedTo(room).expandedTo(minimumSizeHint()));
+    move(x, y);
 }
 
 void TdlgSurveyDataForm::showValues()
@@ -477,8 +479,54 @@ void TdlgSurveyDataForm::hideErrorList()
 void TdlgSurveyDataForm::focusBoxByName(const QString &name)
 {
     QWidget *w = box(name);
-    if (w && w->isEnabled() && m_pageOf.value(w->objectName(), -1) == currentPage())
+    if (w && w->isEnabled() && m_pageOf.value(w->objectName(), -1) == currentPage()) {
         w->setFocus();
+        // The editor may only become the active window a moment later; the
+        // box is shown now.
+        reveal(w);
+    }
+}
+
+QList<QRect> TdlgSurveyDataForm::areasToKeepClear() const
+{
+    QList<QRect> areas;
+    for (const QWidget *w : {static_cast<const QWidget *>(m_pages->tabBar()), static_cast<const QWidget *>(m_notes)})
+        if (w->isVisible())
+            areas << QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    return areas;
+}
+
+EntryPage *TdlgSurveyDataForm::entryPage(int index) const
+{
+    return qobject_cast<EntryPage *>(m_pages->widget(index));
+}
+
+void TdlgSurveyDataForm::reveal(QWidget *box)
+{
+    if (EntryPage *page = entryPage(m_pageOf.value(box->objectName(), -1)))
+        page->reveal(box);
+}
+
+void TdlgSurveyDataForm::followErrorList()
+{
+    if (EntryPage *page = entryPage(currentPage()))
+        page->updateReserve();
+    if (QWidget *w = QApplication::focusWidget(); w && isAncestorOf(w) && m_pageOf.contains(w->objectName()))
+        reveal(w);
+}
+
+void TdlgSurveyDataForm::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    if (m_errors->isVisible())
+        followErrorList();
+}
+
+void TdlgSurveyDataForm::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (m_errors->isVisible())
+        followErrorList();
 }
 
 bool TdlgSurveyDataForm::changePage(int index)
@@ -616,6 +664,19 @@ bool TdlgSurveyDataForm::eventFilter(QObject *watched, QEvent *event)
         if (watched == m_pages->tabBar() && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right))
             return true;
     }
+    if (watched == m_errors.get()) {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Move:
+        case QEvent::Resize:
+            followErrorList();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
     auto *w = qobject_cast<QWidget *>(watched);
     if (w && (qobject_cast<TNumberEdit *>(w) || qobject_cast<TKvValidEdit *>(w))) {
         if (event->type() == QEvent::KeyPress) {
@@ -631,10 +692,13 @@ bool TdlgSurveyDataForm::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         } else if (event->type() == QEvent::FocusIn) {
+            // Wherever the focus comes from (Enter, Tab, a click, the error
+            // list, a check that failed), the box is brought into view.
+            reveal(w);
             // The cover's text boxes (name, filler, telephone) are typed in Chinese.
             if (qobject_cast<TKvValidEdit *>(w) && !m_prefs.imePrefer.isEmpty())
                 InputMethods::switchTo(m_prefs.imePrefer);
-        } else if (event->type() == QEvent::FocusOut) {
+        } else if (event->type() == QEvent::FocusOut && !isWindowChange(static_cast<QFocusEvent *>(event)->reason())) {
             const QString name = w->objectName();
             if (m_record->rules().isGate(name)) {
                 if (m_record->Loaded())

@@ -32,6 +32,7 @@ struct LayoutPage;
 
 namespace tq::gui {
 
+class EntryPage;
 class TButtonBox;
 class TKvValidEdit;
 class TNumberEdit;
@@ -122,10 +123,16 @@ public:
     // MessageJumpTarget
     void switchToPage(int index) override { changePage(index); }
     void focusBoxByName(const QString &name) override;
+    QList<QRect> areasToKeepClear() const override;
+
+    // The page (0..13) as a scrolling sheet.
+    EntryPage *entryPage(int index) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void reject() override;
 
 private:
@@ -139,6 +146,10 @@ private:
     void cityNameButtonClick();
     void levelNameButtonClick();
     void showPage(int index);
+    void placeOnScreen();
+    // Keeps the boxes clear of the error list where it covers the pages.
+    void followErrorList();
+    void reveal(QWidget *box);
 
     Session &m_session;
     Interaction &m_ui;

@@ -17,6 +17,9 @@ namespace {
 constexpr int kColumns = 4; // paper columns 1..4
 constexpr int kWidths[kColumns] = {340, 321, 73, 70};
 constexpr int kHeaderWidth = 32;
+// How long after the list opens an activation counts as the window system's
+// doing rather than the user's.
+constexpr qint64 kHandBackMs = 1000;
 
 QFont listFont()
 {
@@ -74,6 +77,9 @@ TMessageListWinForm::TMessageListWinForm(QWidget *parent)
                               .arg(gridLine.name()));
     m_grid->setRowCount(1);
     m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
+    m_grid->horizontalHeader()->viewport()->installEventFilter(this);
+    m_grid->verticalHeader()->viewport()->installEventFilter(this);
     layout->addWidget(m_grid);
 
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, [this] { GridDblClick(); });
@@ -216,8 +222,16 @@ void TMessageListWinForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
+        // Should the window system make the list active all the same (not
+        // every one heeds "show without activating"), the keyboard goes back
+        // to the editor, unless the user has reached for the list.
+        m_handBack = parentWidget() && parentWidget()->isActiveWindow();
+        m_shown.start();
         m_placing = true;
-        move(openingPosition());
+        // Until the window manager has framed the list once, a position
+        // given places the inside of the window, not its frame.
+        const QMargins frame = frameMargins();
+        move(openingPosition() + (frameKnown() ? QPoint() : QPoint(frame.left(), frame.top())));
         m_placing = false;
     }
 }
@@ -235,7 +249,8 @@ QPoint TMessageListWinForm::openingPosition() const
     const QWidget *owner = parentWidget();
     const QScreen *screen = owner ? owner->screen() : this->screen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
-    const QSize size = frameGeometry().size().expandedTo(this->size());
+    const QMargins frame = frameMargins();
+    const QSize size = this->size().grownBy(frame);
     const auto fits = [&](const QPoint &at) { return avail.contains(QRect(at, size)); };
     if (m_userPosition && fits(*m_userPosition))
         return *m_userPosition;
@@ -260,8 +275,33 @@ QPoint TMessageListWinForm::openingPosition() const
     return at;
 }
 
+bool TMessageListWinForm::frameKnown() const
+{
+    return frameGeometry() != geometry();
+}
+
+QMargins TMessageListWinForm::frameMargins() const
+{
+    // Before the list has been framed, its owner's frame is the best guess.
+    const QWidget *framed = frameKnown() || !parentWidget() ? this : parentWidget()->window();
+    const QRect f = framed->frameGeometry(), g = framed->geometry();
+    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+bool TMessageListWinForm::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && m_handBack) {
+        m_handBack = false;
+        if (m_shown.isValid() && m_shown.elapsed() < kHandBackMs && parentWidget() && parentWidget()->isVisible())
+            parentWidget()->activateWindow();
+    }
+    return QWidget::event(event);
+}
+
 bool TMessageListWinForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::MouseButtonPress)
+        m_handBack = false;
     // The list is for reading; its cells are not copied out.
     if (watched == m_grid && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy))

@@ -2,6 +2,7 @@
 
 #include "logic/PageRules.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QRect>
 #include <QWidget>
@@ -65,6 +66,7 @@ public:
     QTableWidget *grid() const { return m_grid; }
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -74,12 +76,18 @@ private:
     // Where the list opens: where the user last put it, else beside or below
     // its owner window, else inside it clear of the areas it must not cover.
     QPoint openingPosition() const;
+    // The frame the window manager puts around the list, and whether it has
+    // been told yet.
+    QMargins frameMargins() const;
+    bool frameKnown() const;
 
     QTableWidget *m_grid;
     MessageJumpTarget *m_target = nullptr;
     bool m_hasEntries = false;
     bool m_jumpInProgress = false;
     bool m_placing = false;
+    bool m_handBack = false;
+    QElapsedTimer m_shown;
     std::optional<QPoint> m_userPosition;
 };
 
