@@ -233,7 +233,6 @@ QWidget *TdlgSurveyDataForm::buildCover()
     auto *header = new QLabel(QStringLiteral("表　　号：NB-TQ\n制表机关：vezaroz\n批准机关：国家统计局\n"
                                              "批准文号：国统制[2009]34 号\n有效期至：2011年7月1日"),
                               sheet);
-    header->setObjectName(QStringLiteral("HeaderBlock"));
     header->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     top->addWidget(header, 0, Qt::AlignTop);
     outer->addLayout(top);

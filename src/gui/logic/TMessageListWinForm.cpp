@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tq::gui {
@@ -17,9 +18,6 @@ namespace {
 constexpr int kColumns = 4; // paper columns 1..4
 constexpr int kWidths[kColumns] = {340, 321, 73, 70};
 constexpr int kHeaderWidth = 32;
-// How long after the list opens an activation counts as the window system's
-// doing rather than the user's.
-constexpr qint64 kHandBackMs = 1000;
 
 QFont listFont()
 {
@@ -77,9 +75,6 @@ TMessageListWinForm::TMessageListWinForm(QWidget *parent)
                               .arg(gridLine.name()));
     m_grid->setRowCount(1);
     m_grid->installEventFilter(this);
-    m_grid->viewport()->installEventFilter(this);
-    m_grid->horizontalHeader()->viewport()->installEventFilter(this);
-    m_grid->verticalHeader()->viewport()->installEventFilter(this);
     layout->addWidget(m_grid);
 
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, [this] { GridDblClick(); });
@@ -222,11 +217,6 @@ void TMessageListWinForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
-        // Should the window system make the list active all the same (not
-        // every one heeds "show without activating"), the keyboard goes back
-        // to the editor, unless the user has reached for the list.
-        m_handBack = parentWidget() && parentWidget()->isActiveWindow();
-        m_shown.start();
         m_placing = true;
         // Until the window manager has framed the list once, a position
         // given places the inside of the window, not its frame.
@@ -290,18 +280,21 @@ QMargins TMessageListWinForm::frameMargins() const
 
 bool TMessageListWinForm::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && m_handBack) {
-        m_handBack = false;
-        if (m_shown.isValid() && m_shown.elapsed() < kHandBackMs && parentWidget() && parentWidget()->isVisible())
-            parentWidget()->activateWindow();
-    }
+    // The list is read by eye and left by a double-click: it has no use for
+    // the keyboard and never keeps it. Whether the window system made it
+    // active on opening (not every one heeds "show without activating") or
+    // the user did by clicking or moving it, the keys go on to the editor.
+    if (event->type() == QEvent::WindowActivate)
+        if (QWidget *owner = parentWidget(); owner && owner->isVisible())
+            QTimer::singleShot(0, owner, [owner] {
+                if (owner->isVisible())
+                    owner->activateWindow();
+            });
     return QWidget::event(event);
 }
 
 bool TMessageListWinForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress)
-        m_handBack = false;
     // The list is for reading; its cells are not copied out.
     if (watched == m_grid && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy))

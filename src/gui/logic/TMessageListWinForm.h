@@ -2,7 +2,6 @@
 
 #include "logic/PageRules.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QRect>
 #include <QWidget>
@@ -86,8 +85,6 @@ private:
     bool m_hasEntries = false;
     bool m_jumpInProgress = false;
     bool m_placing = false;
-    bool m_handBack = false;
-    QElapsedTimer m_shown;
     std::optional<QPoint> m_userPosition;
 };
 
