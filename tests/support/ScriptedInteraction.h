@@ -50,9 +50,10 @@ public:
         questions << caption + QStringLiteral("|") + text;
         return next().toBool();
     }
-    int askQuestion(const QString &text, int) override
+    int askQuestion(const QString &text, int buttons) override
     {
         questions << text;
+        buttonSets << buttons;
         const QVariant a = next();
         return a.isValid() ? a.toInt() : AnswerCancel;
     }
@@ -88,6 +89,7 @@ public:
     TwoLineProgress &twoLineProgress() override { return recordedTwoLine; }
 
     QStringList messages, questions, inputs, dialogs, viewed;
+    QList<int> buttonSets; // the buttons of each askQuestion
     QQueue<QVariant> answers;
     int eventPumps = 0;
     int stopAfter = -1;

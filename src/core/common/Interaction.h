@@ -14,6 +14,12 @@ public:
     virtual ~Progress() = default;
     virtual void start(int total, int done = 0) = 0;
     virtual void advance() = 0;
+    // Several parts done at once: a window repaints once, not once a part.
+    virtual void advanceBy(int parts)
+    {
+        for (int i = 0; i < parts; ++i)
+            advance();
+    }
     virtual void setCaption(const QString &caption) = 0;
     virtual void finish() = 0;
     virtual bool pauseRequested() const { return false; }

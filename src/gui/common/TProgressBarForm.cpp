@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tq::gui {
 
 namespace {
@@ -114,6 +116,14 @@ void TProgressBarForm::advance()
 {
     AdvanceProgress();
     QApplication::processEvents();
+}
+
+void TProgressBarForm::advanceBy(int parts)
+{
+    if (parts <= 0)
+        return;
+    m_bar->setValue(std::min(m_bar->maximum(), m_bar->value() + parts - 1));
+    advance();
 }
 
 TProgressBar2LineForm::TProgressBar2LineForm(QWidget *parent) : QDialog(parent, kToolFlags)

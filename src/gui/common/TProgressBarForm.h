@@ -32,6 +32,7 @@ public:
     // Progress
     void start(int total, int done) override;
     void advance() override;
+    void advanceBy(int parts) override;
     void setCaption(const QString &caption) override { setWindowTitle(caption); }
     void finish() override { hide(); }
 
