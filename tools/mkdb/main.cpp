@@ -5,6 +5,7 @@
 // only while it holds no records; the report template never holds records and
 // is always written afresh.
 
+#include "common/Gbk.h"
 #include "db/Database.h"
 #include "db/DefaultDataBuilder.h"
 
@@ -53,6 +54,28 @@ void copyFile(const QString &from, const QString &to)
         throw DbError(QStringLiteral("cannot copy %1 to %2").arg(from, to));
 }
 
+// A check list beside the program: its text source is UTF-8, the file the
+// program reads is GBK with CR LF line ends.
+void writeCheckList(const QString &from, const QString &to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("cannot read %1").arg(from));
+    const QStringList lines = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList trimmed;
+    for (const QString &l : lines)
+        trimmed << QString(l).remove(QLatin1Char('\r'));
+    const QByteArray bytes = tq::Gbk::lines(trimmed);
+    const QString tmp = to + QStringLiteral(".new");
+    QFile out(tmp);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() || !out.flush())
+        throw DbError(QStringLiteral("cannot write %1").arg(tmp));
+    out.close();
+    QFile::remove(to);
+    if (!QFile::rename(tmp, to))
+        throw DbError(QStringLiteral("cannot move %1 to %2").arg(tmp, to));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -86,6 +109,8 @@ int main(int argc, char **argv)
             buildFresh(builder, defaultDb);
 
         copyFile(QDir(dataDir).filePath(QStringLiteral("OldVersion.ini")), out.filePath(QStringLiteral("OldVersion.ini")));
+        writeCheckList(QDir(dataDir).filePath(QStringLiteral("exporttable.txt")),
+                       out.filePath(QStringLiteral("exporttable.tq")));
         const QDir notes(QDir(dataDir).filePath(QStringLiteral("notes")));
         out.mkpath(QStringLiteral("notes"));
         for (const QFileInfo &f : notes.entryInfoList(QDir::Files))
