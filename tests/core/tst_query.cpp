@@ -16,7 +16,10 @@ using namespace tq::query;
 Q_DECLARE_METATYPE(tq::query::Comparison)
 
 namespace {
-Comparison cmp(int op, std::optional<qint64> number = std::nullopt) { return {op, number}; }
+Comparison cmp(int op, std::optional<qint64> number = std::nullopt)
+{
+    return {op, number};
+}
 constexpr int kNone = -1, kEq = 1, kGt = 2, kLt = 3, kGe = 4, kLe = 5;
 } // namespace
 
@@ -52,8 +55,8 @@ private slots:
         QTest::addColumn<int>("focus");
         const int none = int(ConditionOutcome::Focus::None), field = int(ConditionOutcome::Focus::Field),
                   number1 = int(ConditionOutcome::Focus::Number1);
-        QTest::newRow("first only") << "z001" << cmp(kGe, 20) << cmp(kNone) << "where \"z001\">=?"
-                                    << QVariantList{20} << "" << none;
+        QTest::newRow("first only") << "z001" << cmp(kGe, 20) << cmp(kNone) << "where \"z001\">=?" << QVariantList{20}
+                                    << "" << none;
         QTest::newRow("both, spelled as the table does")
             << "Z001" << cmp(kGt, 10) << cmp(kLe, 30) << "where \"z001\">? and \"z001\"<=?" << QVariantList{10, 30}
             << "" << none;
@@ -61,19 +64,18 @@ private slots:
             << "z001" << cmp(kEq, 10) << cmp(kNone, 99) << "where \"z001\"=?" << QVariantList{10} << "" << none;
         QTest::newRow("operator with empty box compares with 0")
             << "z001" << cmp(kGt) << cmp(kNone, 5) << "where \"z001\">?" << QVariantList{0} << "" << none;
-        QTest::newRow("second without first") << "z001" << cmp(kNone) << cmp(kLt, 25) << "where \"z001\"<?"
-                                              << QVariantList{25} << "" << none;
+        QTest::newRow("second without first")
+            << "z001" << cmp(kNone) << cmp(kLt, 25) << "where \"z001\"<?" << QVariantList{25} << "" << none;
         QTest::newRow("no indicator") << "" << cmp(kEq, 1) << cmp(kNone) << "" << QVariantList{} << "请选择指标"
                                       << field;
-        QTest::newRow("both boxes empty") << "z001" << cmp(kEq) << cmp(kEq) << "" << QVariantList{}
-                                          << "请至少输入一个条件" << number1;
-        QTest::newRow("numbers without any operator") << "z001" << cmp(kNone, 1) << cmp(kNone, 2) << ""
-                                                      << QVariantList{} << "请至少输入一个条件" << number1;
+        QTest::newRow("both boxes empty")
+            << "z001" << cmp(kEq) << cmp(kEq) << "" << QVariantList{} << "请至少输入一个条件" << number1;
+        QTest::newRow("numbers without any operator")
+            << "z001" << cmp(kNone, 1) << cmp(kNone, 2) << "" << QVariantList{} << "请至少输入一个条件" << number1;
         QTest::newRow("not a column") << "z001>0 or 1" << cmp(kEq, 1) << cmp(kNone) << "" << QVariantList{}
                                       << "指标“z001>0 or 1”不是数据表中的字段，不能查询" << field;
-        QTest::newRow("a column of the view only") << "CityName" << cmp(kEq, 1) << cmp(kNone) << ""
-                                                   << QVariantList{} << "指标“CityName”不是数据表中的字段，不能查询"
-                                                   << field;
+        QTest::newRow("a column of the view only") << "CityName" << cmp(kEq, 1) << cmp(kNone) << "" << QVariantList{}
+                                                   << "指标“CityName”不是数据表中的字段，不能查询" << field;
     }
     void indicatorConditions()
     {
@@ -92,8 +94,9 @@ private slots:
         QCOMPARE(out.condition.params, params);
         if (out.ok()) // the clause runs on both tables the result list reads
             for (const char *table : {"view_data", "dt_data"})
-                db::ResultSet::run(m_db, QStringLiteral("SELECT * from %1 ").arg(QLatin1String(table)) + clause +
-                                             QStringLiteral(" order by c901 asc"),
+                db::ResultSet::run(m_db,
+                                   QStringLiteral("SELECT * from %1 ").arg(QLatin1String(table)) + clause +
+                                       QStringLiteral(" order by c901 asc"),
                                    params);
     }
 
@@ -104,13 +107,18 @@ private slots:
         QTest::addColumn<Comparison>("second");
         QTest::addColumn<QString>("clause");
         QTest::addColumn<QString>("found");
-        QTest::newRow("defaults, both filled") << cmp(kEq, 4) << 1 << cmp(kEq, 5) << "where c901=? AND c901=?" << "";
-        QTest::newRow("equal numbers") << cmp(kEq, 4) << 1 << cmp(kEq, 4) << "where c901=? AND c901=?" << "4";
-        QTest::newRow("a range") << cmp(kGe, 3) << 1 << cmp(kLt, 9) << "where c901>=? AND c901<?" << "4,5";
-        QTest::newRow("or") << cmp(kLt, 3) << 2 << cmp(kGt, 5) << "where c901<? OR c901>?" << "2,9";
-        QTest::newRow("only the second: connective ignored")
-            << cmp(kEq) << 2 << cmp(kLe, 4) << "where c901<=?" << "2,4";
-        QTest::newRow("only the first") << cmp(kGt, 4) << 2 << cmp(kEq) << "where c901>?" << "5,9";
+        QTest::newRow("defaults, both filled") << cmp(kEq, 4) << 1 << cmp(kEq, 5) << "where c901=? AND c901=?"
+                                               << "";
+        QTest::newRow("equal numbers") << cmp(kEq, 4) << 1 << cmp(kEq, 4) << "where c901=? AND c901=?"
+                                       << "4";
+        QTest::newRow("a range") << cmp(kGe, 3) << 1 << cmp(kLt, 9) << "where c901>=? AND c901<?"
+                                 << "4,5";
+        QTest::newRow("or") << cmp(kLt, 3) << 2 << cmp(kGt, 5) << "where c901<? OR c901>?"
+                            << "2,9";
+        QTest::newRow("only the second: connective ignored") << cmp(kEq) << 2 << cmp(kLe, 4) << "where c901<=?"
+                                                             << "2,4";
+        QTest::newRow("only the first") << cmp(kGt, 4) << 2 << cmp(kEq) << "where c901>?"
+                                        << "5,9";
     }
     void codeRangeConditions()
     {
@@ -123,8 +131,8 @@ private slots:
         QVERIFY(out.ok());
         QCOMPARE(out.condition.clause, clause);
         const QString codes =
-            m_db.scalar(QStringLiteral("SELECT group_concat(c901, ',') FROM (SELECT c901 from view_data ") +
-                            clause + QStringLiteral(" order by c901 asc)"),
+            m_db.scalar(QStringLiteral("SELECT group_concat(c901, ',') FROM (SELECT c901 from view_data ") + clause +
+                            QStringLiteral(" order by c901 asc)"),
                         out.condition.params)
                 .toString();
         QCOMPARE(codes, found);
@@ -204,9 +212,9 @@ private slots:
 
     void checkListFile()
     {
-        const QByteArray bytes = Gbk::lines({QStringLiteral("&1 1 表一 工会组织建设状况"),
-                                             QStringLiteral("&0 2 表二 工会干部协管工作"), QStringLiteral("表三"),
-                                             QString(), QStringLiteral("&1 7 表四")});
+        const QByteArray bytes =
+            Gbk::lines({QStringLiteral("&1 1 表一 工会组织建设状况"), QStringLiteral("&0 2 表二 工会干部协管工作"),
+                        QStringLiteral("表三"), QString(), QStringLiteral("&1 7 表四")});
         const QList<CheckListEntry> entries = CheckListFile::parse(bytes);
         const QList<CheckListEntry> expected{{QStringLiteral("表一 工会组织建设状况"), true, CheckListEntry::Ticked},
                                              {QStringLiteral("表二 工会干部协管工作"), false, CheckListEntry::Greyed},

@@ -8,6 +8,7 @@
 #include "app/Session.h"
 #include "app/TdlgAboutForm.h"
 #include "app/TdlgOptionSetupForm.h"
+#include "common/Error.h"
 #include "common/Interaction.h"
 #include "common/ProgressScope.h"
 #include "entry/RecordPrintout.h"
@@ -16,11 +17,19 @@
 #include "exchange/ReportExport.h"
 #include "exchange/TdlgMultiExportForm.h"
 #include "exchange/DatabaseMaintenance.h"
+#include "exchange/RecordDeletion.h"
+#include "exchange/TdlgDeleteForm.h"
+#include "exchange/TdlgSaveListForm.h"
 #include "logic/BatchCheck.h"
 #include "logic/TdlgCheckForm.h"
 #include "summary/GroupExchange.h"
 #include "summary/TdlgGroupListForm.h"
 #include "summary/TdlgSumForm.h"
+#include "query/TdlgDataSearchForm.h"
+#include "query/TdlgLocateForm.h"
+#include "query/TdlgQueryListForm.h"
+#include "query/TdlgSearchForm.h"
+#include "query/TdlgShowForm.h"
 
 #include <QAction>
 #include <QDate>
@@ -110,7 +119,7 @@ protected:
 static const TMainForm::CommandInfo kCommands[TMainForm::kCommandCount] = {
     {Cmd::AddNew, "actAddNew", u"添加新记录", QStyle::SP_FileIcon, &TMainForm::actAddNewExecute},
     {Cmd::Modify, "actModify", u"修改选中的记录", QStyle::SP_FileDialogDetailedView, &TMainForm::actModifyExecute},
-    {Cmd::Delete, "actDelete", u"删除记录", QStyle::SP_TrashIcon, nullptr},
+    {Cmd::Delete, "actDelete", u"删除记录", QStyle::SP_TrashIcon, &TMainForm::actDeleteExecute},
     {Cmd::FastImport, "actFastImport", u"数据导入", QStyle::SP_ArrowDown, &TMainForm::actFastImportExecute},
     {Cmd::MultiImport, "actMultiImport", u"数据批量导入", QStyle::SP_FileDialogNewFolder,
      &TMainForm::actMultiImportExecute},
@@ -131,11 +140,13 @@ static const TMainForm::CommandInfo kCommands[TMainForm::kCommandCount] = {
     {Cmd::Group, "actGroup", u"数据分组", QStyle::SP_DirIcon, &TMainForm::actGroupExecute},
     {Cmd::GroupImport, "actGroupImport", u"数据分组导入", QStyle::SP_ArrowDown, &TMainForm::actGroupImportExecute},
     {Cmd::GroupExport, "actGroupExport", u"数据分组导出", QStyle::SP_ArrowUp, &TMainForm::actGroupExportExecute},
-    {Cmd::ConditionSearch, "actConditionSearch", u"指标查询", QStyle::SP_FileDialogContentsView, nullptr},
-    {Cmd::Locate, "actLocate", u"按条件查找定位数据", QStyle::SP_ArrowRight, nullptr},
-    {Cmd::Search, "actSearch", u"按编号范围查找数据", QStyle::SP_FileDialogContentsView, nullptr},
-    {Cmd::RecordGrid, "actRecordGrid", u"自定义列表显示", QStyle::SP_FileDialogDetailedView, nullptr},
-    {Cmd::SaveList, "actSaveList", u"导出数据列表", QStyle::SP_DialogSaveButton, nullptr},
+    {Cmd::ConditionSearch, "actConditionSearch", u"指标查询", QStyle::SP_FileDialogContentsView,
+     &TMainForm::actConditionSearchExecute},
+    {Cmd::Locate, "actLocate", u"按条件查找定位数据", QStyle::SP_ArrowRight, &TMainForm::actLocateExecute},
+    {Cmd::Search, "actSearch", u"按编号范围查找数据", QStyle::SP_FileDialogContentsView, &TMainForm::actSearchExecute},
+    {Cmd::RecordGrid, "actRecordGrid", u"自定义列表显示", QStyle::SP_FileDialogDetailedView,
+     &TMainForm::actRecordGridExecute},
+    {Cmd::SaveList, "actSaveList", u"导出数据列表", QStyle::SP_DialogSaveButton, &TMainForm::actSaveListExecute},
     {Cmd::Print, "actPrint", u"打印选中记录的年报表", QStyle::SP_FileIcon, &TMainForm::actPrintExecute},
     {Cmd::Exit, "actExit", u"退出", kNoIcon, nullptr},
 };
@@ -416,6 +427,35 @@ void TMainForm::requeryAndReturn()
     updateActions();
 }
 
+void TMainForm::showCurrentKeepingMarks()
+{
+    if (!m_listShown || m_grid->model() != m_model || m_list.currentRow() < 0)
+        return;
+    int column = m_grid->currentIndex().column();
+    if (column < 0) {
+        column = 0;
+        while (column < m_model->columnCount() - 1 && m_grid->isColumnHidden(column))
+            ++column;
+    }
+    const QModelIndex at = m_model->index(m_list.currentRow(), column);
+    m_grid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+    m_grid->scrollTo(at);
+}
+
+void TMainForm::requeryQuietly()
+{
+    try {
+        if (m_list.isOpen())
+            m_list.requery(m_session.db());
+    } catch (const Error &) {
+        return;
+    }
+    if (m_listShown)
+        m_model->reload();
+    syncCurrentToGrid();
+    updateActions();
+}
+
 void TMainForm::updateActions()
 {
     const bool rows = listHasRows();
@@ -440,6 +480,16 @@ QList<qint64> TMainForm::selectedCodes() const
     }
     if (const auto code = m_list.currentCode())
         codes << *code;
+    return codes;
+}
+
+QList<qint64> TMainForm::markedCodes() const
+{
+    QList<qint64> codes;
+    if (!listHasRows() || !m_listShown || !m_grid->selectionModel())
+        return codes;
+    for (const QModelIndex &i : m_grid->selectionModel()->selectedRows())
+        codes << m_list.codeAt(i.row());
     return codes;
 }
 
@@ -677,6 +727,95 @@ void TMainForm::actImportExecute()
                 .ImportRecords(m_prefs.importPrinciple);
         },
         true);
+}
+
+// ---------------------------------------------------------------------------
+// Deletion, list export, queries and the column chooser
+
+void TMainForm::actDeleteExecute()
+{
+    TdlgDeleteForm dlg(m_session, m_ui,
+                       {[this] {
+                            if (!m_list.isOpen())
+                                return;
+                            const QList<qint64> marked = markedCodes();
+                            runCommand(m_ui, [&] {
+                                exchange::RecordDeletion(m_session.db(), m_ui)
+                                    .DeleteSelectedRecords(m_list, marked, QStringLiteral("dt_data"),
+                                                           QStringLiteral("c901"), [this](bool reread) {
+                                                               if (reread && m_listShown)
+                                                                   m_model->reload();
+                                                               if (reread)
+                                                                   syncCurrentToGrid();
+                                                               else
+                                                                   showCurrentKeepingMarks();
+                                                           });
+                            });
+                        },
+                        [this] { requeryAndReturn(); }},
+                       this);
+    dlg.exec();
+}
+
+void TMainForm::actSaveListExecute()
+{
+    TdlgSaveListForm dlg(m_session, m_settings, m_ui, this);
+    dlg.exec();
+}
+
+void TMainForm::editRecordsOf(RecordList &list)
+{
+    TdlgSurveyDataForm *form = surveyForm();
+    form->setRecordList(list, [] {});
+    form->setAdding(false);
+    form->setPrintCode(list.currentCode().value_or(0));
+    form->exec();
+    if (const auto code = form->recordList().currentCode())
+        list.setCurrentCode(*code);
+}
+
+void TMainForm::showQueryResults(const query::SqlCondition &condition)
+{
+    TdlgQueryListForm dlg(m_session, m_ui, {[this](RecordList &list) { editRecordsOf(list); }}, this);
+    if (!runCommand(m_ui, [&] { dlg.open(condition); }))
+        return;
+    dlg.exec();
+}
+
+void TMainForm::actConditionSearchExecute()
+{
+    TdlgDataSearchForm dlg(
+        m_session, m_ui, {[this](const query::SqlCondition &c) { showQueryResults(c); }, [this] { requeryQuietly(); }},
+        this);
+    dlg.exec();
+}
+
+void TMainForm::actSearchExecute()
+{
+    if (!listHasRows())
+        return;
+    TdlgSearchForm dlg(
+        m_ui, {[this](const query::SqlCondition &c) { showQueryResults(c); }, [this] { requeryQuietly(); }}, this);
+    dlg.exec();
+}
+
+void TMainForm::actLocateExecute()
+{
+    if (!listHasRows())
+        return;
+    TdlgLocateForm dlg(
+        m_session, m_ui, m_prefs, m_list, [this] { syncCurrentToGrid(); }, this);
+    dlg.exec();
+}
+
+void TMainForm::actRecordGridExecute()
+{
+    if (!m_listShown)
+        return;
+    // The list reads only the visible fields: a new choice means a new list.
+    TdlgShowForm dlg(
+        m_session, m_ui, [this] { buildRecordList(); }, this);
+    dlg.exec();
 }
 
 } // namespace tq::gui

@@ -24,6 +24,10 @@ class Interaction;
 class Session;
 } // namespace tq
 
+namespace tq::query {
+struct SqlCondition;
+}
+
 namespace tq::gui {
 
 class RecordListModel;
@@ -118,6 +122,19 @@ public:
     void actImportExecute();
     void actBackupExecute();
     void actCompressExecute();
+    void actDeleteExecute();
+    void actSaveListExecute();
+    void actConditionSearchExecute();
+    void actSearchExecute();
+    void actLocateExecute();
+    void actRecordGridExecute();
+    // The result list of a query, modal; the record editor works on its rows.
+    void showQueryResults(const query::SqlCondition &condition);
+    // The record editor on the records of another list than the main one.
+    void editRecordsOf(RecordList &list);
+    // The c901 of the marked rows in the order they were marked (none when
+    // no row is marked).
+    QList<qint64> markedCodes() const;
     // The print-out of one record through a template beside the program.
     void printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet);
     // The record editor, created on first use and kept.
@@ -141,6 +158,10 @@ private:
     // the list is re-run and returns to its row afterwards, whatever happened.
     void run(const std::function<void()> &work, bool changesRecords = false);
     void syncCurrentToGrid();
+    // The list's current record shown in the grid; marked rows stay marked.
+    void showCurrentKeepingMarks();
+    // Re-runs the list after a query dialog; a failure here is not shown.
+    void requeryQuietly();
     void showContextMenu(const QPoint &pos);
     void openEditor(bool adding);
 
