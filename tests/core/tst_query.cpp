@@ -1,7 +1,5 @@
 #include "Fixtures.h"
 #include "app/RecordList.h"
-#include "common/CheckListFile.h"
-#include "common/Gbk.h"
 #include "db/Database.h"
 #include "db/ResultSet.h"
 #include "query/ColumnChooser.h"
@@ -208,22 +206,6 @@ private slots:
         QCOMPARE(m_db.scalar(QStringLiteral("SELECT group_concat(FieldName, ',') FROM dt_fieldlist WHERE Visible"))
                      .toString(),
                  QStringLiteral("z001"));
-    }
-
-    void checkListFile()
-    {
-        const QByteArray bytes =
-            Gbk::lines({QStringLiteral("&1 1 表一 工会组织建设状况"), QStringLiteral("&0 2 表二 工会干部协管工作"),
-                        QStringLiteral("表三"), QString(), QStringLiteral("&1 7 表四")});
-        const QList<CheckListEntry> entries = CheckListFile::parse(bytes);
-        const QList<CheckListEntry> expected{{QStringLiteral("表一 工会组织建设状况"), true, CheckListEntry::Ticked},
-                                             {QStringLiteral("表二 工会干部协管工作"), false, CheckListEntry::Greyed},
-                                             {QStringLiteral("表三"), true, CheckListEntry::Unticked},
-                                             {QStringLiteral("表四"), true, CheckListEntry::Unticked}};
-        QCOMPARE(entries, expected);
-        QCOMPARE(CheckListFile::parse(CheckListFile::format(expected)), expected);
-        QCOMPARE(CheckListFile::format(expected.mid(0, 1)), Gbk::lines({QStringLiteral("&1 1 表一 工会组织建设状况")}));
-        QVERIFY_THROWS_EXCEPTION(FileError, CheckListFile::read(m_dir.filePath(QStringLiteral("missing.tq"))));
     }
 };
 

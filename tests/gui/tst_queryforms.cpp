@@ -5,7 +5,6 @@
 #include "app/Session.h"
 #include "app/Settings.h"
 #include "automation/Workbook.h"
-#include "common/CheckListFile.h"
 #include "entry/TButtonBox.h"
 #include "entry/TKvValidEdit.h"
 #include "entry/TNumberEdit.h"
@@ -16,6 +15,7 @@
 #include "query/TdlgQueryListForm.h"
 #include "query/TdlgSearchForm.h"
 #include "query/TdlgShowForm.h"
+#include "summary/SheetList.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -47,13 +47,14 @@ class TestQueryForms : public QObject {
     }
     void writeExportTables(const QList<int> &ticked)
     {
-        QList<CheckListEntry> entries;
+        summary::SheetList entries;
         for (int i = 0; i < 12; ++i)
-            entries.append({QStringLiteral("表%1").arg(i + 1), true,
-                            ticked.contains(i) ? CheckListEntry::Ticked : CheckListEntry::Unticked});
+            entries.entries().push_back(
+                {QStringLiteral("表%1").arg(i + 1), true,
+                 ticked.contains(i) ? summary::SheetListEntry::Ticked : summary::SheetListEntry::Unticked});
         QFile f(AppPaths::inProgramDir(QStringLiteral("exporttable.tq")));
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(CheckListFile::format(entries));
+        f.write(entries.toBytes());
     }
 
 private slots:

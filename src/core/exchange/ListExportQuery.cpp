@@ -69,7 +69,7 @@ void ListContent::addComparison(const QString &field, const QString &op, qint64 
     params << number;
 }
 
-QList<CheckListEntry> ListExportQuery::builtInTables()
+summary::SheetList ListExportQuery::builtInTables()
 {
     static const char16_t *const names[] = {u"表一 工会组织建设状况",
                                             u"表二 工会干部协管工作",
@@ -83,9 +83,9 @@ QList<CheckListEntry> ListExportQuery::builtInTables()
                                             u"表十 工会宣传教育和职工文化体育工作",
                                             u"表十一 工会国际工作和对外经济技术交流工作",
                                             u"表十二 开展创建劳动关系和谐企业与工业园区活动"};
-    QList<CheckListEntry> list;
+    summary::SheetList list;
     for (const char16_t *n : names)
-        list.append({QString::fromUtf16(n), true, CheckListEntry::Unticked});
+        list.entries().push_back({QString::fromUtf16(n), true, summary::SheetListEntry::Unticked});
     return list;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/RecordList.h"
-#include "common/CheckListFile.h"
+#include "summary/SheetList.h"
 
 #include <QList>
 #include <QString>
@@ -54,7 +54,7 @@ class ListExportQuery {
 public:
     // The survey's twelve tables as the list dialog offers them, and the
     // letter their fields begin with.
-    static QList<CheckListEntry> builtInTables();
+    static summary::SheetList builtInTables();
     static const QStringList &tableLetters();
     static QStringList fixedColumns();
 

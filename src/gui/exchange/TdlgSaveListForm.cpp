@@ -4,7 +4,6 @@
 #include "app/CommandRunner.h"
 #include "app/Session.h"
 #include "app/Settings.h"
-#include "common/CheckListFile.h"
 #include "common/Error.h"
 #include "common/Interaction.h"
 #include "db/FieldCatalogue.h"
@@ -95,23 +94,23 @@ void TdlgSaveListForm::showEvent(QShowEvent *event)
 void TdlgSaveListForm::FormShow()
 {
     m_shown = true;
-    QList<CheckListEntry> entries;
+    summary::SheetList entries;
     try {
-        entries = CheckListFile::read(AppPaths::inProgramDir(QStringLiteral("exporttable.tq")));
+        entries = summary::SheetList::read(AppPaths::inProgramDir(QStringLiteral("exporttable.tq")));
     } catch (const FileError &e) {
         m_ui.message(e.text());
         entries = exchange::ListExportQuery::builtInTables();
     }
     m_tables->clear();
-    for (const CheckListEntry &e : entries) {
+    for (const summary::SheetListEntry &e : entries.entries()) {
         auto *item = new QListWidgetItem(e.text, m_tables);
         Qt::ItemFlags flags = Qt::ItemIsEnabled;
         if (e.selectable)
             flags |= Qt::ItemIsUserCheckable | Qt::ItemIsSelectable;
         item->setFlags(flags);
-        item->setCheckState(e.state == CheckListEntry::Ticked   ? Qt::Checked
-                            : e.state == CheckListEntry::Greyed ? Qt::PartiallyChecked
-                                                                : Qt::Unchecked);
+        item->setCheckState(e.state == summary::SheetListEntry::Ticked   ? Qt::Checked
+                            : e.state == summary::SheetListEntry::Greyed ? Qt::PartiallyChecked
+                                                                         : Qt::Unchecked);
     }
 
     m_items.clear();
