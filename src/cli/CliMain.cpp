@@ -6,6 +6,7 @@
 #include "CompactCommand.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
+#include "ListCommand.h"
 #include "PrintCommand.h"
 #include "SummaryCommand.h"
 #include "ReportCommand.h"
@@ -33,6 +34,7 @@ const CommandFactory Commands[] = {
     makeCommand<ImportCommand>,
     makeCommand<BackupCommand>,
     makeCommand<CompactCommand>,
+    makeCommand<ListCommand>,
 };
 
 std::unique_ptr<Command> findCommand(const QString &name)

@@ -99,8 +99,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("shows");
-        const QStringList everyCommand{"info",    "check",          "print",  "summary", "backup",
-                                       "compact", "help [COMMAND]", "version"};
+        const QStringList everyCommand{"info",    "check",   "print", "summary",        "backup",
+                                       "compact", "list", "help [COMMAND]", "version"};
         QTest::newRow("help") << QStringList{"help"} << everyCommand;
         QTest::newRow("--help") << QStringList{"--help"} << everyCommand;
         QTest::newRow("no arguments") << QStringList() << everyCommand;
@@ -341,6 +341,80 @@ private slots:
             QCOMPARE(out.trimmed(), QDir::toNativeSeparators(target));
         else
             QVERIFY2(err.contains(errText), qPrintable(err));
+    }
+
+    // The data list: fixed columns plus the chosen tables' fields, the records
+    // of a range meeting each condition; arguments it cannot use end with 2.
+    void listCommand_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expect"); // columns|codes, or the error
+        QTest::newRow("all, no table") << QStringList{"--out", "OUT.xlsx"} << 0 << "7|1,5,9";
+        QTest::newRow("tables and a range")
+            << QStringList{"--out", "OUT.xlsx", "--tables", "1,12", "--range", "2", "9"} << 0 << "42|5,9";
+        QTest::newRow("conditions") << QStringList{"--where", "z001", ">=", "10", "--out", "OUT.mdb", "--where",
+                                                   "Z001", "<", "30"}
+                                    << 0 << "7|5";
+        QTest::newRow("range after a condition")
+            << QStringList{"--where", "z001", ">", "0", "--range", "-5", "5", "--out", "OUT.mdb"} << 0 << "7|1,5";
+        QTest::newRow("not a field") << QStringList{"--out", "OUT.xlsx", "--where", "z001;drop", "=", "1"} << 2
+                                     << "--where: “z001;drop”不是数据表中的字段";
+        QTest::newRow("a view column") << QStringList{"--out", "OUT.xlsx", "--where", "CityName", "=", "1"} << 2
+                                       << "不是数据表中的字段";
+        QTest::newRow("not an operator") << QStringList{"--out", "OUT.xlsx", "--where", "z001", "<>", "1"} << 2
+                                         << "“<>”不是可用的比较符号";
+        QTest::newRow("not a number") << QStringList{"--out", "OUT.xlsx", "--where", "z001", "=", "x"} << 2
+                                      << "--where takes whole numbers";
+        QTest::newRow("incomplete") << QStringList{"--out", "OUT.xlsx", "--where", "z001", "="} << 2
+                                    << "--where is incomplete";
+        QTest::newRow("zero bound") << QStringList{"--out", "OUT.xlsx", "--range", "0", "9"} << 2 << "neither of them 0";
+        QTest::newRow("table 13") << QStringList{"--out", "OUT.xlsx", "--tables", "13"} << 2 << "from 1 to 12";
+        QTest::newRow("other file kind") << QStringList{"--out", "OUT.csv"} << 2 << "--out names a .xlsx";
+        QTest::newRow("nothing in the list") << QStringList{"--out", "OUT.xlsx", "--range", "100", "200"} << 2
+                                             << "数据表为空";
+    }
+    void listCommand()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expect);
+        QTemporaryDir dir;
+        const QString db = tq::test::newSurveyDatabase(dir);
+        {
+            tq::db::Database d = tq::db::Database::open(db);
+            d.execScript(QStringLiteral("INSERT INTO dt_data (c901, c902, z001) VALUES (1, '甲', 5), (5, 'O''Neil', 10), "
+                                        "(9, '丙', 30);"));
+        }
+        for (QString &a : args)
+            if (a.startsWith(QLatin1String("OUT.")))
+                a = dir.filePath(a);
+        const QString target = args.at(args.indexOf(QStringLiteral("--out")) + 1);
+        QString out, err;
+        QCOMPARE(run(QStringList{"list", "--db", db} + args, out, err), exitCode);
+        QCOMPARE(QFile::exists(target), exitCode == 0);
+        if (exitCode != 0) {
+            QVERIFY2(err.contains(expect), qPrintable(err));
+            return;
+        }
+        QCOMPARE(out.trimmed(), QDir::toNativeSeparators(target));
+        QStringList codes;
+        int columns = 0;
+        if (target.endsWith(QLatin1String(".xlsx"))) {
+            auto book = tq::automation::Workbook::open(target);
+            tq::automation::Worksheet &sheet = book->sheet(1);
+            QCOMPARE(sheet.name(), QStringLiteral("默认数据库数据列表"));
+            columns = sheet.lastColumn();
+            for (int r = 5; r <= sheet.lastRow(); ++r)
+                codes << sheet.text(r, 1);
+        } else {
+            tq::db::Database d = tq::db::Database::open(target);
+            columns = int(d.columnNames(QStringLiteral("默认数据库数据列表")).size());
+            codes = d.scalar(QStringLiteral("SELECT group_concat(c901, ',') FROM \"默认数据库数据列表\""))
+                        .toString()
+                        .split(u',');
+        }
+        QCOMPARE(QString::number(columns) + u'|' + codes.join(u','), expect);
     }
 };
 
