@@ -19,7 +19,8 @@ RecordList::RecordList(RecordList &&) noexcept = default;
 RecordList &RecordList::operator=(RecordList &&) noexcept = default;
 RecordList::~RecordList() = default;
 
-ListQuery RecordList::surveyListQuery(db::Database &db, const db::FieldCatalogue &catalogue)
+ListQuery RecordList::surveyListQuery(db::Database &db, const db::FieldCatalogue &catalogue, const QString &where,
+                                      const QVariantList &params)
 {
     QSet<QString> available;
     for (const QString &c : db.columnNames(QStringLiteral("view_data")))
@@ -36,8 +37,9 @@ ListQuery RecordList::surveyListQuery(db::Database &db, const db::FieldCatalogue
         columns << QLatin1Char('"') + f.showName + QLatin1Char('"');
     }
     ListQuery q;
-    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-            QStringLiteral(" from view_data order by c901 asc");
+    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" from view_data ") +
+            (where.isEmpty() ? QString() : where + u' ') + QStringLiteral("order by c901 asc");
+    q.params = params;
     return q;
 }
 

@@ -55,8 +55,10 @@ public:
 
     // The main window's list: the columns the list shows (the catalogue's
     // visible fields that view_data has) plus c901 and RecordState, from
-    // view_data in code order.
-    static ListQuery surveyListQuery(db::Database &db, const db::FieldCatalogue &catalogue);
+    // view_data in code order. A query's result list adds its condition
+    // ("where ..." with its values).
+    static ListQuery surveyListQuery(db::Database &db, const db::FieldCatalogue &catalogue,
+                                     const QString &where = QString(), const QVariantList &params = {});
 
     const ListQuery &query() const { return m_query; }
     // A new statement; the list is closed until the next open().

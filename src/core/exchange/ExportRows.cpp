@@ -1,5 +1,7 @@
 #include "exchange/ExportRows.h"
 
+#include <QRegularExpression>
+
 #include <sqlite3.h>
 
 namespace tq::exchange {
@@ -49,7 +51,19 @@ ColumnShape columnShape(db::Database &db, const QString &sql)
 
 int StatementRows::countRows(db::Database &db, const ListQuery &query)
 {
-    return db.scalar(QStringLiteral("SELECT count(*) FROM (") + query.sql + QLatin1Char(')'), query.params).toInt();
+    // The order does not change the count, but the engine would read every
+    // column of every row to keep it: a closing "order by <columns>" is left
+    // out (not when a limit or anything else follows it).
+    QString sql = query.sql;
+    const qsizetype at = sql.lastIndexOf(QLatin1String(" order by "), -1, Qt::CaseInsensitive);
+    if (at > 0) {
+        static const QRegularExpression plainOrder(
+            QStringLiteral("^ order by [\\w\"]+( (asc|desc))?(, ?[\\w\"]+( (asc|desc))?)*\\s*$"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (plainOrder.match(sql.mid(at)).hasMatch())
+            sql.truncate(at);
+    }
+    return db.scalar(QStringLiteral("SELECT count(*) FROM (") + sql + QLatin1Char(')'), query.params).toInt();
 }
 
 StatementRows::StatementRows(db::Database &db, const ListQuery &query)

@@ -152,6 +152,8 @@ void writeCell(automation::XlsxStreamWriter &w, int column, const ExportRows &ro
 
 // The column of an exported table, with what its values become: a missing
 // text is an empty text, a missing number 0, an empty or zero date null.
+// (Numbers are not tested for empty texts as well: that doubles the time of
+// a national list, and the number columns of the survey hold no texts.)
 struct TableColumn {
     QString definition;
     QString value;
@@ -164,11 +166,11 @@ TableColumn tableColumn(const QString &name, const QString &declaredType)
     case FieldType::Text:
         return {q + QStringLiteral(" TEXT"), QStringLiteral("coalesce(") + q + QStringLiteral(", '')")};
     case FieldType::Integer:
-        return {q + QStringLiteral(" INTEGER"), QStringLiteral("coalesce(nullif(") + q + QStringLiteral(", ''), 0)")};
+        return {q + QStringLiteral(" INTEGER"), QStringLiteral("coalesce(") + q + QStringLiteral(", 0)")};
     case FieldType::Float:
-        return {q + QStringLiteral(" DOUBLE"), QStringLiteral("coalesce(nullif(") + q + QStringLiteral(", ''), 0)")};
+        return {q + QStringLiteral(" DOUBLE"), QStringLiteral("coalesce(") + q + QStringLiteral(", 0)")};
     case FieldType::Boolean:
-        return {q + QStringLiteral(" BOOLEAN"), QStringLiteral("coalesce(nullif(") + q + QStringLiteral(", ''), 0)")};
+        return {q + QStringLiteral(" BOOLEAN"), QStringLiteral("coalesce(") + q + QStringLiteral(", 0)")};
     case FieldType::DateTime:
         return {q + QStringLiteral(" DATE"), QStringLiteral("nullif(nullif(trim(") + q + QStringLiteral("), ''), 0)")};
     case FieldType::Other:

@@ -109,11 +109,14 @@ void TdlgQueryListForm::buildColumns(const db::FieldCatalogue &catalogue)
 void TdlgQueryListForm::open(const query::SqlCondition &condition)
 {
     const QString clause = condition.clause.isEmpty() ? QString() : condition.clause + u' ';
-    m_list.setQuery(ListQuery(QStringLiteral("SELECT * from view_data ") + clause + QStringLiteral("order by c901 asc"),
-                              condition.params));
+    const db::FieldCatalogue catalogue = db::FieldCatalogue::load(m_session.db());
+    // The rows of view_data the condition finds, with the columns the list
+    // shows: the editor walks them by code and the export writes the shown
+    // columns; reading the other two hundred would only cost time.
+    m_list.setQuery(RecordList::surveyListQuery(m_session.db(), catalogue, condition.clause, condition.params));
     m_detail = ListQuery(QStringLiteral("SELECT * from dt_data ") + clause + QStringLiteral("order by c901 asc"),
                          condition.params);
-    buildColumns(db::FieldCatalogue::load(m_session.db()));
+    buildColumns(catalogue);
     m_list.open(m_session.db());
     m_model->attach(&m_list);
     if (m_grid->model() != m_model) {
