@@ -353,8 +353,8 @@ private slots:
         QTest::newRow("all, no table") << QStringList{"--out", "OUT.xlsx"} << 0 << "7|1,5,9";
         QTest::newRow("tables and a range")
             << QStringList{"--out", "OUT.xlsx", "--tables", "1,12", "--range", "2", "9"} << 0 << "42|5,9";
-        QTest::newRow("conditions") << QStringList{"--where", "z001", ">=", "10", "--out", "OUT.mdb", "--where",
-                                                   "Z001", "<", "30"}
+        QTest::newRow("conditions") << QStringList{"--where", "z001",    ">=",   "10", "--out",
+                                                   "OUT.mdb", "--where", "Z001", "<",  "30"}
                                     << 0 << "7|5";
         QTest::newRow("range after a condition")
             << QStringList{"--where", "z001", ">", "0", "--range", "-5", "5", "--out", "OUT.mdb"} << 0 << "7|1,5";
@@ -368,11 +368,12 @@ private slots:
                                       << "--where takes whole numbers";
         QTest::newRow("incomplete") << QStringList{"--out", "OUT.xlsx", "--where", "z001", "="} << 2
                                     << "--where is incomplete";
-        QTest::newRow("zero bound") << QStringList{"--out", "OUT.xlsx", "--range", "0", "9"} << 2 << "neither of them 0";
+        QTest::newRow("zero bound") << QStringList{"--out", "OUT.xlsx", "--range", "0", "9"} << 2
+                                    << "neither of them 0";
         QTest::newRow("table 13") << QStringList{"--out", "OUT.xlsx", "--tables", "13"} << 2 << "from 1 to 12";
         QTest::newRow("other file kind") << QStringList{"--out", "OUT.csv"} << 2 << "--out names a .xlsx";
-        QTest::newRow("nothing in the list") << QStringList{"--out", "OUT.xlsx", "--range", "100", "200"} << 2
-                                             << "数据表为空";
+        QTest::newRow("nothing in the list")
+            << QStringList{"--out", "OUT.xlsx", "--range", "100", "200"} << 2 << "数据表为空";
     }
     void listCommand()
     {
@@ -383,8 +384,9 @@ private slots:
         const QString db = tq::test::newSurveyDatabase(dir);
         {
             tq::db::Database d = tq::db::Database::open(db);
-            d.execScript(QStringLiteral("INSERT INTO dt_data (c901, c902, z001) VALUES (1, '甲', 5), (5, 'O''Neil', 10), "
-                                        "(9, '丙', 30);"));
+            d.execScript(
+                QStringLiteral("INSERT INTO dt_data (c901, c902, z001) VALUES (1, '甲', 5), (5, 'O''Neil', 10), "
+                               "(9, '丙', 30);"));
         }
         for (QString &a : args)
             if (a.startsWith(QLatin1String("OUT.")))
