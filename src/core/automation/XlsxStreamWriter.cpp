@@ -4,11 +4,13 @@
 #include "automation/CellMeasure.h"
 #include "automation/StyleSheet.h"
 #include "automation/XmlUtil.h"
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <charconv>
@@ -498,17 +500,27 @@ void XlsxStreamWriter::finish()
         throw FileError(saveError(m_path, QStringLiteral("文件夹不存在")));
     if (info.isDir())
         throw FileError(saveError(m_path, QStringLiteral("那是一个文件夹")));
-    int code = 0;
-    // libzip writes the archive to a temporary file beside the target and
-    // renames it when the archive is complete.
-    zip_t *za = zip_open(QFile::encodeName(m_path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!za) {
-        zip_error_t e;
-        zip_error_init_with_code(&e, code);
-        const QString why = QString::fromLocal8Bit(zip_error_strerror(&e));
-        zip_error_fini(&e);
+
+    // The package is put together in memory (the sheet is compressed already,
+    // so it is about the size of the file) and written through AtomicFile:
+    // the file appears under its name only when it is whole and durable.
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *memory = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!memory) {
+        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
+        zip_error_fini(&error);
         throw FileError(saveError(m_path, why));
     }
+    zip_source_keep(memory); // it outlives the archive: its bytes are the file
+    const auto freeMemory = qScopeGuard([&] { zip_source_free(memory); });
+    zip_t *za = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
+    if (!za) {
+        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        throw FileError(saveError(m_path, why));
+    }
+    zip_error_fini(&error);
     const auto fail = [&](const QString &why) {
         zip_discard(za);
         zip_error_fini(&sheet.error);
@@ -519,8 +531,7 @@ void XlsxStreamWriter::finish()
         zip_source_t *src = zip_source_buffer(za, data.data(), data.size(), 0);
         if (!src)
             fail(zipWhy());
-        const zip_int64_t idx = zip_file_add(za, name, src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-        if (idx < 0) {
+        if (zip_file_add(za, name, src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
             zip_source_free(src);
             fail(zipWhy());
         }
@@ -540,6 +551,23 @@ void XlsxStreamWriter::finish()
     if (zip_close(za) != 0)
         fail(zipWhy());
     zip_error_fini(&sheet.error);
+    m_body.reset(); // its bytes are in the package now
+
+    const auto memoryFailed = [&] {
+        return FileError(saveError(m_path, QString::fromLocal8Bit(zip_error_strerror(zip_source_error(memory)))));
+    };
+    if (zip_source_open(memory) != 0)
+        throw memoryFailed();
+    AtomicFile file(m_path, QStringLiteral("工作簿"));
+    file.open();
+    std::vector<char> buf(std::size_t(1) << 20);
+    zip_int64_t got = 0;
+    while ((got = zip_source_read(memory, buf.data(), buf.size())) > 0)
+        file.write(buf.data(), got);
+    zip_source_close(memory);
+    if (got < 0)
+        throw memoryFailed();
+    file.commit();
 }
 
 } // namespace tq::automation

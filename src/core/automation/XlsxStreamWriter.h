@@ -21,6 +21,7 @@ class StyleSheet;
 //
 // The file appears under its name only when it is complete: the package is
 // written to a temporary file in the target folder and renamed at the end.
+// The rows are held compressed until then (a tenth or less of their XML).
 // Failures raise tq::Error, or tq::FileError when the file cannot be written.
 class XlsxStreamWriter {
 public:

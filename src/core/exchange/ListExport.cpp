@@ -21,6 +21,7 @@
 #include <new>
 #include <optional>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace tq::exchange {
 
@@ -254,10 +255,16 @@ public:
         }
     }
     const QString &path() const { return m_path; }
+    // Makes the content durable, then gives the file its name.
     void moveTo(const QString &target)
     {
+        const QString shown = QDir::toNativeSeparators(target);
+        QFile f(m_path);
+        if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0)
+            throw FileError(QStringLiteral("无法保存文件“%1”：%2").arg(shown, f.errorString()));
+        f.close();
         if (QFileInfo::exists(target) || !QFile::rename(m_path, target))
-            throw FileError(QStringLiteral("无法保存文件“%1”").arg(QDir::toNativeSeparators(target)));
+            throw FileError(QStringLiteral("无法保存文件“%1”").arg(shown));
         m_path.clear();
     }
 
@@ -425,6 +432,11 @@ void ListExport::writeDatabase(db::Database &db, const ListQuery &query, const Q
         fresh.emplace(path);
     {
         Attached attached(db, fresh ? fresh->path() : path);
+        // Nobody sees a new file before it is complete, and one that fails is
+        // thrown away: it needs no journal. A file that was there keeps its
+        // journal, so that a failure leaves it as it was.
+        if (fresh)
+            db.execScript(QStringLiteral("PRAGMA listexport.journal_mode=OFF; PRAGMA listexport.synchronous=OFF;"));
         ExportProgress progress(ui, total);
         RowCounter counter(db, progress);
         db::Transaction t(db);
