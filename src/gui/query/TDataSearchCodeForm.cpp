@@ -23,6 +23,8 @@ QTableWidget *codeGrid(const QString &title, const QString &name, QWidget *paren
     g->setHorizontalHeaderLabels({title});
     g->horizontalHeader()->setStretchLastSection(true);
     g->verticalHeader()->hide();
+    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    g->verticalHeader()->setDefaultSectionSize(g->fontMetrics().height() + 8);
     g->setSelectionBehavior(QAbstractItemView::SelectRows);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);

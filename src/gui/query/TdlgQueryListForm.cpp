@@ -206,7 +206,9 @@ void TdlgQueryListForm::exportExcel()
         QString caption = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         if (caption.endsWith(QStringLiteral("▲")) || caption.endsWith(QStringLiteral("▼")))
             caption.chop(1);
-        columns.append({m_model->columns()[std::size_t(c)].field, caption, true});
+        // A column the list has not read (no such column in view_data) stays out.
+        const auto &column = m_model->columns()[std::size_t(c)];
+        columns.append({column.field, caption, column.resultColumn >= 0});
     }
     try {
         exchange::RecordListRows rows(m_session.db(), m_list);
