@@ -51,7 +51,7 @@ private slots:
         m_db = db::Database::open(test::newSurveyDatabase(m_dir, QStringLiteral("s.mdb")));
         const QVariantList rows[] = {{3, QStringLiteral("甲工会"), 110101, 5, QStringLiteral("张三"), 12, 1},
                                      {1, QStringLiteral("O'Neil工会"), 110102, 5, QString(), 1234567, 2},
-                                     {7, QStringLiteral("丙工会"), 110105, 6, QStringLiteral("李四"), 0, 0}};
+                                     {7, QStringLiteral(" 丙&<丁>工会"), 110105, 6, QStringLiteral("李四"), 0, 0}};
         for (const QVariantList &r : rows)
             m_db.exec(QStringLiteral("INSERT INTO dt_data (c901, c902, c903, c904, c905, z001, RecordState) "
                                      "VALUES (?, ?, ?, ?, ?, ?, ?)"),
@@ -97,6 +97,10 @@ private slots:
         QCOMPARE(s.text(5, 2), QStringLiteral("O'Neil工会"));
         QCOMPARE(s.value(6, 7), QVariant(12.0));
         QCOMPARE(s.text(7, 1), QStringLiteral("7"));
+        QCOMPARE(s.text(7, 2), QStringLiteral(" 丙&<丁>工会")); // kept as typed, blank and all
+        // an empty cell (c906) leaves the cells after it in their columns
+        QVERIFY(s.isBlank(5, 5));
+        QCOMPARE(s.text(5, 6), QStringLiteral("2"));
         QVERIFY(s.isBlank(8, 1));
         QCOMPARE(s.numberFormat(5, 1), QStringLiteral("#,##0_ "));
         QCOMPARE(s.numberFormat(5, 2), QStringLiteral("@"));
