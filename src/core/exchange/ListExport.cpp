@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "automation/XlsxStreamWriter.h"
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Interaction.h"
 #include "db/Database.h"
@@ -15,13 +16,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <new>
 #include <optional>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace tq::exchange {
 
@@ -230,48 +229,6 @@ private:
     db::Database &m_db;
 };
 
-// A new file is built under a temporary name beside its target; it is
-// removed unless it was moved into place.
-class NewFile {
-public:
-    explicit NewFile(const QString &target)
-    {
-        const QFileInfo info(target);
-        QTemporaryFile probe(
-            info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX.tmp")));
-        if (!probe.open())
-            throw FileError(QStringLiteral("无法在文件夹“%1”中建立文件：%2")
-                                .arg(QDir::toNativeSeparators(info.absolutePath()), probe.errorString()));
-        m_path = probe.fileName();
-        probe.close();
-        probe.remove(); // the database is created under that name next
-        db::Database::createEmpty(m_path);
-    }
-    ~NewFile()
-    {
-        if (!m_path.isEmpty()) {
-            QFile::remove(m_path);
-            QFile::remove(m_path + QStringLiteral("-journal"));
-        }
-    }
-    const QString &path() const { return m_path; }
-    // Makes the content durable, then gives the file its name.
-    void moveTo(const QString &target)
-    {
-        const QString shown = QDir::toNativeSeparators(target);
-        QFile f(m_path);
-        if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0)
-            throw FileError(QStringLiteral("无法保存文件“%1”：%2").arg(shown, f.errorString()));
-        f.close();
-        if (QFileInfo::exists(target) || !QFile::rename(m_path, target))
-            throw FileError(QStringLiteral("无法保存文件“%1”").arg(shown));
-        m_path.clear();
-    }
-
-private:
-    QString m_path;
-};
-
 } // namespace
 
 QString ListExport::errorMessage(const QString &text)
@@ -427,11 +384,15 @@ void ListExport::writeDatabase(db::Database &db, const ListQuery &query, const Q
                            values.join(QStringLiteral(", ")) + QStringLiteral("\nFROM (") + query.sql + u')';
     const int total = StatementRows::countRows(db, query);
 
-    std::optional<NewFile> fresh;
-    if (!target.exists())
-        fresh.emplace(path);
+    // A new file is built under a temporary name beside its target and takes
+    // the target's name only when it is complete and durable.
+    std::optional<AtomicFile> fresh;
+    if (!target.exists()) {
+        fresh.emplace(path, QStringLiteral("数据库文件"));
+        fresh->open(); // an empty file: the engine makes it a database
+    }
     {
-        Attached attached(db, fresh ? fresh->path() : path);
+        Attached attached(db, fresh ? fresh->temporaryPath() : path);
         // Nobody sees a new file before it is complete, and one that fails is
         // thrown away: it needs no journal. A file that was there keeps its
         // journal, so that a failure leaves it as it was.
@@ -452,7 +413,7 @@ void ListExport::writeDatabase(db::Database &db, const ListQuery &query, const Q
         t.commit();
     }
     if (fresh)
-        fresh->moveTo(path);
+        fresh->commit();
 }
 
 QString ListExport::SaveQueryAsExcel(ExportRows &rows, const QString &title, const QList<ExportColumn> &columns)
