@@ -20,18 +20,18 @@
 #include "CliInteraction.h"
 #include "SyntheticGenerator.h"
 #include "app/AppPaths.h"
+#include "app/RecordList.h"
 #include "app/RecordListModel.h"
 #include "app/Session.h"
 #include "app/Settings.h"
 #include "app/TMainForm.h"
-#include "entry/TdlgSurveyDataForm.h"
-#include "entry/TNumberEdit.h"
 #include "common/Interaction.h"
 #include "db/Database.h"
 #include "db/DefaultDataBuilder.h"
-#include "app/RecordList.h"
 #include "db/FieldCatalogue.h"
 #include "db/ResultSet.h"
+#include "entry/TNumberEdit.h"
+#include "entry/TdlgSurveyDataForm.h"
 #include "exchange/DatabaseMaintenance.h"
 #include "exchange/ExportRows.h"
 #include "exchange/ListExport.h"
@@ -144,8 +144,7 @@ int benchList(int n)
         while (st.step())
             for (int c = 0; c < n; ++c)
                 sum += sqlite3_column_type(h, c) == SQLITE_INTEGER ? sqlite3_column_int64(h, c) : 1;
-        out << "SQLite alone steps the list query and reads every cell: " << t.elapsed() << " ms (" << sum % 7
-            << ")\n";
+        out << "SQLite alone steps the list query and reads every cell: " << t.elapsed() << " ms (" << sum % 7 << ")\n";
     }
 
     t.restart();
@@ -223,9 +222,8 @@ int benchCheck(int n, QString path)
         const auto outcome = check.RunBatchCheck(QStringLiteral("select * from dt_data"), {}, true);
         const qint64 took = t.elapsed();
         out << "batch check (" << what << "): " << took << " ms, " << outcome.failedRecords << " records with "
-            << outcome.failures << " failures, " << QFileInfo(outcome.resultFile).size() / 1024
-            << " KiB result file; " << QString::number(double(took) / std::max<qint64>(read, 1), 'f', 2)
-            << "x the plain read\n";
+            << outcome.failures << " failures, " << QFileInfo(outcome.resultFile).size() / 1024 << " KiB result file; "
+            << QString::number(double(took) / std::max<qint64>(read, 1), 'f', 2) << "x the plain read\n";
     }
     return 0;
 }
@@ -611,8 +609,8 @@ int benchQuery(int n, QString path)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     const QString what = args.value(0, QStringLiteral("list"));
@@ -620,9 +618,9 @@ int main(int argc, char **argv)
     if (what == QLatin1String("list"))
         rc = benchList(records(args, 100000));
     else if (what == QLatin1String("check"))
-        rc = benchCheck(records(args, 100000),
-                        args.indexOf(QStringLiteral("--db")) > 0 ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
-                                                                 : QString());
+        rc = benchCheck(records(args, 100000), args.indexOf(QStringLiteral("--db")) > 0
+                                                   ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
+                                                   : QString());
     else if (what == QLatin1String("summary"))
         rc = benchSummary(records(args, 100000), args.indexOf(QStringLiteral("--db")) > 0
                                                      ? args.value(args.indexOf(QStringLiteral("--db")) + 1)
@@ -646,7 +644,8 @@ int main(int argc, char **argv)
         makeDatabase(dir, records(args, 100000));
         rc = 0;
     } else
-        out << "usage: tq_bench list|check|export|query|summary|editor|startup|exchange|maintenance|generate [--records N]\n";
+        out << "usage: tq_bench list|check|export|query|summary|editor|startup|exchange|maintenance|generate "
+               "[--records N]\n";
     out.flush();
     return rc;
 }

@@ -4,7 +4,10 @@
 
 namespace tq::cli {
 
-void CliInteraction::message(const QString &text) { m_out << text << "\n"; }
+void CliInteraction::message(const QString &text)
+{
+    m_out << text << "\n";
+}
 
 bool CliInteraction::confirm(const QString &text, const QString &, bool yesByDefault)
 {

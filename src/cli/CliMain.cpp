@@ -8,8 +8,8 @@
 #include "InfoCommand.h"
 #include "ListCommand.h"
 #include "PrintCommand.h"
-#include "SummaryCommand.h"
 #include "ReportCommand.h"
+#include "SummaryCommand.h"
 #include "app/VersionInfo.h"
 
 #include <QCommandLineParser>
@@ -26,15 +26,9 @@ namespace {
 // a cli/<Name>Command.cpp/.h pair and one line here; the commands live in a
 // static library, where self-registration would be dropped by the linker.
 const CommandFactory Commands[] = {
-    makeCommand<InfoCommand>,
-    makeCommand<CheckCommand>,
-    makeCommand<PrintCommand>,
-    makeCommand<SummaryCommand>,
-    makeCommand<ReportCommand>,
-    makeCommand<ImportCommand>,
-    makeCommand<BackupCommand>,
-    makeCommand<CompactCommand>,
-    makeCommand<ListCommand>,
+    makeCommand<InfoCommand>,    makeCommand<CheckCommand>,   makeCommand<PrintCommand>,
+    makeCommand<SummaryCommand>, makeCommand<ReportCommand>,  makeCommand<ImportCommand>,
+    makeCommand<BackupCommand>,  makeCommand<CompactCommand>, makeCommand<ListCommand>,
 };
 
 std::unique_ptr<Command> findCommand(const QString &name)

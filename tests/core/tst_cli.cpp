@@ -99,8 +99,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("shows");
-        const QStringList everyCommand{"info",    "check",   "print", "summary",        "backup",
-                                       "compact", "list", "help [COMMAND]", "version"};
+        const QStringList everyCommand{"info",    "check", "print",          "summary", "backup",
+                                       "compact", "list",  "help [COMMAND]", "version"};
         QTest::newRow("help") << QStringList{"help"} << everyCommand;
         QTest::newRow("--help") << QStringList{"--help"} << everyCommand;
         QTest::newRow("no arguments") << QStringList() << everyCommand;

@@ -1,6 +1,6 @@
 #include "Fixtures.h"
-#include "db/Database.h"
 #include "app/RecordList.h"
+#include "db/Database.h"
 #include "db/ResultSet.h"
 
 #include <QFile>
@@ -64,10 +64,15 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("explanation");
         QTest::addColumn<QString>("engine");
-        QTest::newRow("no such table") << "SELECT * FROM nosuch" << "数据库语句不能执行（" << "no such table";
-        QTest::newRow("duplicate key") << "INSERT INTO t VALUES (1)" << "数据不符合数据库的约束条件（" << "UNIQUE";
+        QTest::newRow("no such table") << "SELECT * FROM nosuch"
+                                       << "数据库语句不能执行（"
+                                       << "no such table";
+        QTest::newRow("duplicate key") << "INSERT INTO t VALUES (1)"
+                                       << "数据不符合数据库的约束条件（"
+                                       << "UNIQUE";
         QTest::newRow("read only") << "PRAGMA query_only = 1; INSERT INTO t VALUES (2)"
-                                   << "数据库文件是只读的，不能写入（" << "readonly";
+                                   << "数据库文件是只读的，不能写入（"
+                                   << "readonly";
     }
     void engineErrorsAreExplained()
     {
@@ -225,8 +230,7 @@ private slots:
         Database db = Database::open(mainPath);
         db.exec(QStringLiteral("INSERT INTO dt_data (c901, c902) VALUES (2, '已有')"));
         db.attach(srcPath, QStringLiteral("aux"));
-        QVERIFY_THROWS_EXCEPTION(DbError,
-                                 db.exec(QStringLiteral("insert into dt_data select * from aux.dt_data")));
+        QVERIFY_THROWS_EXCEPTION(DbError, db.exec(QStringLiteral("insert into dt_data select * from aux.dt_data")));
         QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM dt_data")).toInt(), 1);
         QCOMPARE(db.scalar(QStringLiteral("SELECT c902 FROM dt_data")).toString(), QStringLiteral("已有"));
 
@@ -266,8 +270,10 @@ private slots:
     {
         Database db = scratch(QStringLiteral("rs.db"));
         db.exec(QStringLiteral("CREATE TABLE r (c901 INTEGER, name TEXT, n INTEGER)"));
-        const QList<QVariantList> rows = {{5, QStringLiteral("乙"), 30}, {1, QStringLiteral("甲"), QVariant()},
-                                          {3, QStringLiteral("丙"), 10}, {4, QStringLiteral("丁"), 10},
+        const QList<QVariantList> rows = {{5, QStringLiteral("乙"), 30},
+                                          {1, QStringLiteral("甲"), QVariant()},
+                                          {3, QStringLiteral("丙"), 10},
+                                          {4, QStringLiteral("丁"), 10},
                                           {2, QStringLiteral("戊"), 99999999999999LL}};
         for (const QVariantList &r : rows)
             db.exec(QStringLiteral("INSERT INTO r VALUES (?,?,?)"), r);

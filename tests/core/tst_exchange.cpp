@@ -1,9 +1,9 @@
 #include "Fixtures.h"
-#include "common/AtomicFile.h"
 #include "ScriptedInteraction.h"
 #include "app/AppPaths.h"
 #include "app/CommandRunner.h"
 #include "app/Session.h"
+#include "common/AtomicFile.h"
 #include "db/Database.h"
 #include "exchange/DataImport.h"
 #include "exchange/ImportSource.h"
@@ -30,7 +30,6 @@ QStringList temporaryFilesIn(const QString &folder)
             names << n;
     return names;
 }
-
 
 QByteArray gbkText(const QString &text)
 {
@@ -518,8 +517,8 @@ private slots:
             const QString extra = shape == QLatin1String("extra") ? QStringLiteral("rowid AS id, ") : QString();
             if (shape != QLatin1String("fraction"))
                 db.execScript(QStringLiteral("DROP VIEW view_data; CREATE TABLE t2 AS SELECT %1%2 FROM dt_data; "
-                                         "DROP TABLE dt_data; ALTER TABLE t2 RENAME TO dt_data;")
-                              .arg(extra, quoted.join(QLatin1Char(','))));
+                                             "DROP TABLE dt_data; ALTER TABLE t2 RENAME TO dt_data;")
+                                  .arg(extra, quoted.join(QLatin1Char(','))));
         }
         Session s;
         s.openDatabase(database(QStringLiteral("市"), {1}));

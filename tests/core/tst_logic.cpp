@@ -1,13 +1,13 @@
 #include "Fixtures.h"
 #include "ScriptedInteraction.h"
 #include "app/CommandRunner.h"
+#include "app/RecordSelection.h"
 #include "app/Session.h"
 #include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Gbk.h"
-#include "db/Database.h"
-#include "app/RecordSelection.h"
 #include "common/ProgressScope.h"
+#include "db/Database.h"
 #include "logic/BatchCheck.h"
 #include "logic/ExplanationRenderer.h"
 #include "logic/RuleCatalogue.h"
@@ -64,7 +64,8 @@ class TestLogic : public QObject {
 
     QString hint(const QString &field)
     {
-        return m_session->db().scalar(QStringLiteral("SELECT Hint FROM dt_fieldlist WHERE FieldName=?"), {field})
+        return m_session->db()
+            .scalar(QStringLiteral("SELECT Hint FROM dt_fieldlist WHERE FieldName=?"), {field})
             .toString();
     }
     void insert(qint64 code, const QString &name, const Values &v, int state = 0)
@@ -78,8 +79,8 @@ class TestLogic : public QObject {
         QStringList marks;
         for (int i = 0; i < cols.size(); ++i)
             marks << QStringLiteral("?");
-        m_session->db().exec(QStringLiteral("INSERT INTO dt_data (%1) VALUES (%2)").arg(cols.join(','), marks.join(',')),
-                             vals);
+        m_session->db().exec(
+            QStringLiteral("INSERT INTO dt_data (%1) VALUES (%2)").arg(cols.join(','), marks.join(',')), vals);
     }
     int stateOf(qint64 code)
     {
@@ -125,10 +126,10 @@ private slots:
             << validRecord({{"z009", 1}, {"z011", 6}, {"z012", 5}}) << QList<int>{7};
         QTest::newRow("rule 86 rejects the full total")
             << validRecord({{"s002", 1}, {"s003", 1}, {"s004", 6}, {"s005", 4}}) << QList<int>{86};
-        QTest::newRow("rule 86 accepts less") << validRecord({{"s002", 1}, {"s003", 1}, {"s004", 6}, {"s005", 3}})
-                                              << QList<int>{};
-        QTest::newRow("rule 9: no classes but trainees") << validRecord({{"z009", 1}, {"z011", 1}, {"z014", 5}})
-                                                         << QList<int>{9};
+        QTest::newRow("rule 86 accepts less")
+            << validRecord({{"s002", 1}, {"s003", 1}, {"s004", 6}, {"s005", 3}}) << QList<int>{};
+        QTest::newRow("rule 9: no classes but trainees")
+            << validRecord({{"z009", 1}, {"z011", 1}, {"z014", 5}}) << QList<int>{9};
         QTest::newRow("rule 9: classes and more trainees")
             << validRecord({{"z009", 1}, {"z013", 3}, {"z014", 5}, {"z011", 1}}) << QList<int>{};
         QTest::newRow("rule 9: none at all without women's committee") << validRecord({{"z009", 2}}) << QList<int>{};
@@ -137,16 +138,15 @@ private slots:
         QTest::newRow("rules 2 and 17")
             << validRecord({{"z003", 1}, {"b001", 1}, {"b002", 1}, {"b003", 2}, {"b005", 1}, {"b008", 1}})
             << QList<int>{2, 17};
-        QTest::newRow("gate closed, count given (16)") << validRecord({{"b001", 2}, {"b002", 3}, {"b005", 3}, {"b008", 3}})
-                                                      << QList<int>{16};
-        QTest::newRow("sums beyond 32 bits")
-            << Values{{"c904", 5},
-                      {"z001", 399999999999996LL},
-                      {"z003", 99999999999999LL},
-                      {"z004", 99999999999999LL},
-                      {"z005", 99999999999999LL},
-                      {"z006", 99999999999999LL}}
-            << QList<int>{};
+        QTest::newRow("gate closed, count given (16)")
+            << validRecord({{"b001", 2}, {"b002", 3}, {"b005", 3}, {"b008", 3}}) << QList<int>{16};
+        QTest::newRow("sums beyond 32 bits") << Values{{"c904", 5},
+                                                       {"z001", 399999999999996LL},
+                                                       {"z003", 99999999999999LL},
+                                                       {"z004", 99999999999999LL},
+                                                       {"z005", 99999999999999LL},
+                                                       {"z006", 99999999999999LL}}
+                                             << QList<int>{};
         // Sums that leave the 64-bit range stick at its end instead of wrapping
         // round: a huge total is not read as a negative one (rule 3) ...
         constexpr qint64 kMax = std::numeric_limits<qint64>::max();
@@ -155,8 +155,8 @@ private slots:
         // ... and parts too large for any total do not come round to 0 (rule 2).
         QTest::newRow("sums beyond the 64-bit limit do not wrap to the total")
             << Values{{"c904", 5}, {"z003", kMax}, {"z004", kMax}, {"z006", 2}} << QList<int>{2, 3};
-        QTest::newRow("negative cadres: below every zero") << Values{{"c904", 5}, {"z001", -1}, {"z006", -1}}
-                                                          << QList<int>{1, 3, 6, 58, 72};
+        QTest::newRow("negative cadres: below every zero")
+            << Values{{"c904", 5}, {"z001", -1}, {"z006", -1}} << QList<int>{1, 3, 6, 58, 72};
     }
     void rulesFailWhereTheyShould()
     {
@@ -173,20 +173,25 @@ private slots:
     void explanationsRender()
     {
         ExplanationRenderer r(m_session->db(), m_session->fieldHints());
-        const auto h = [&](const char *f) { return QLatin1Char('[') + hint(QString::fromLatin1(f)) + QLatin1Char(']'); };
-        QCOMPARE(r.RenderExplanation(QStringLiteral("z002[<=]z001")), h("z002") + QStringLiteral("不能大于") + h("z001"));
+        const auto h = [&](const char *f) {
+            return QLatin1Char('[') + hint(QString::fromLatin1(f)) + QLatin1Char(']');
+        };
+        QCOMPARE(r.RenderExplanation(QStringLiteral("z002[<=]z001")),
+                 h("z002") + QStringLiteral("不能大于") + h("z001"));
         QCOMPARE(r.RenderExplanation(QStringLiteral("如果c904<4，那么x001[>]0并且x001[<=]z001+z007")),
-                 QStringLiteral("如果") + h("c904") + QStringLiteral("<4，那么") + h("x001") + QStringLiteral("必须大于0并且") +
-                     h("x001") + QStringLiteral("不能大于") + h("z001") + QStringLiteral("+") + h("z007"));
+                 QStringLiteral("如果") + h("c904") + QStringLiteral("<4，那么") + h("x001") +
+                     QStringLiteral("必须大于0并且") + h("x001") + QStringLiteral("不能大于") + h("z001") +
+                     QStringLiteral("+") + h("z007"));
         QCOMPARE(r.RenderExplanation(QStringLiteral("x007<=x002")), h("x007") + QStringLiteral("<=") + h("x002"));
         QCOMPARE(r.RenderExplanation(QStringLiteral("如果不是j010，那么j011[<>]1")),
                  QStringLiteral("如果不是") + h("j010") + QStringLiteral("，那么") + h("j011") + QStringLiteral("<>1"));
         QCOMPARE(r.RenderExplanation(QStringLiteral("[f029]、[f030]、[f031]与[f032]的和[=][f028]")),
-                 h("f029") + QStringLiteral("、") + h("f030") + QStringLiteral("、") + h("f031") + QStringLiteral("与") +
-                     h("f032") + QStringLiteral("的和必须等于") + h("f028"));
+                 h("f029") + QStringLiteral("、") + h("f030") + QStringLiteral("、") + h("f031") +
+                     QStringLiteral("与") + h("f032") + QStringLiteral("的和必须等于") + h("f028"));
         // capitals find their field; unknown words pass through without brackets
         QCOMPARE(r.RenderExplanation(QStringLiteral("如果L004=0，那么L005[=]0")),
-                 QStringLiteral("如果") + h("l004") + QStringLiteral("=0，那么") + h("l005") + QStringLiteral("必须等于0"));
+                 QStringLiteral("如果") + h("l004") + QStringLiteral("=0，那么") + h("l005") +
+                     QStringLiteral("必须等于0"));
         QCOMPARE(r.RenderToken(QStringLiteral("[abc]")), QStringLiteral("abc"));
         QCOMPARE(r.RenderToken(QString()), QString());
         QCOMPARE(r.RenderExplanation(QStringLiteral("c006[<=] c005")),
@@ -202,8 +207,9 @@ private slots:
     void resultFileIsExactlyAsSpecified()
     {
         m_session->setLabel(QStringLiteral("测试库"));
-        insert(100001, QStringLiteral("单位甲"),
-               validRecord({{"z003", 1}, {"b001", 1}, {"b002", 2}, {"b003", 3}, {"b004", 3}, {"b005", 2}, {"b008", 2}}));
+        insert(
+            100001, QStringLiteral("单位甲"),
+            validRecord({{"z003", 1}, {"b001", 1}, {"b002", 2}, {"b003", 3}, {"b004", 3}, {"b005", 2}, {"b008", 2}}));
         insert(100002, QStringLiteral("单位乙"), validRecord());
         test::ScriptedInteraction ui;
         BatchCheck check(*m_session, m_dir.path(), ui);
@@ -244,7 +250,8 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("fileName");
         QTest::newRow("empty label") << QString() << "2009基层以上--逻辑检查结果.txt";
-        QTest::newRow("slash and colon") << "省/市:总工会" << "2009基层以上-省_市_总工会-逻辑检查结果.txt";
+        QTest::newRow("slash and colon") << "省/市:总工会"
+                                         << "2009基层以上-省_市_总工会-逻辑检查结果.txt";
     }
     void cleanRunsAndOddLabels()
     {
@@ -254,7 +261,8 @@ private slots:
         insert(5, QStringLiteral("甲"), validRecord(), 0);
         test::ScriptedInteraction ui;
         BatchCheck check(*m_session, m_dir.path(), ui);
-        const auto outcome = check.RunBatchCheck(QStringLiteral("select * from dt_data where c901 in (5, 6)"), {}, true);
+        const auto outcome =
+            check.RunBatchCheck(QStringLiteral("select * from dt_data where c901 in (5, 6)"), {}, true);
         QCOMPARE(outcome.kind, BatchCheck::Outcome::Clean);
         QCOMPARE(QFileInfo(outcome.resultFile).fileName(), fileName);
         QCOMPARE(ui.messages, QStringList{QStringLiteral("恭喜你，所检查的数据没有逻辑错误")});
@@ -331,7 +339,8 @@ private slots:
         QCOMPARE(stateOf(1), 0);
         // a source without the rule fields is a database error
         BatchCheck check(*m_session, m_dir.path(), ui);
-        QVERIFY_THROWS_EXCEPTION(db::DbError, check.RunBatchCheck(QStringLiteral("select c901, c902 from dt_data"), {}, true));
+        QVERIFY_THROWS_EXCEPTION(db::DbError,
+                                 check.RunBatchCheck(QStringLiteral("select c901, c902 from dt_data"), {}, true));
         QCOMPARE(stateOf(1), 0);
     }
 

@@ -13,11 +13,16 @@ private slots:
         QTest::addColumn<int>("ticks");
         QTest::addColumn<QString>("doneText");
         QTest::addColumn<QString>("leftText");
-        QTest::newRow("at the start") << 40 << 0 << 0 << "已完成 0" << "待完成 40";
-        QTest::newRow("five seconds: counts only") << 40 << 10 << 50 << "已完成 10" << "待完成 30";
-        QTest::newRow("six seconds") << 40 << 10 << 60 << "已完成 10 用时6秒" << "待完成 30 尚需18秒";
-        QTest::newRow("nothing done yet") << 40 << 0 << 80 << "已完成 0" << "待完成 40";
-        QTest::newRow("rounding up") << 7 << 3 << 51 << "已完成 3 用时5秒" << "待完成 4 尚需7秒";
+        QTest::newRow("at the start") << 40 << 0 << 0 << "已完成 0"
+                                      << "待完成 40";
+        QTest::newRow("five seconds: counts only") << 40 << 10 << 50 << "已完成 10"
+                                                   << "待完成 30";
+        QTest::newRow("six seconds") << 40 << 10 << 60 << "已完成 10 用时6秒"
+                                     << "待完成 30 尚需18秒";
+        QTest::newRow("nothing done yet") << 40 << 0 << 80 << "已完成 0"
+                                          << "待完成 40";
+        QTest::newRow("rounding up") << 7 << 3 << 51 << "已完成 3 用时5秒"
+                                     << "待完成 4 尚需7秒";
     }
     void estimateAppearsAfterFiveSeconds()
     {

@@ -16,8 +16,8 @@ struct PageFields {
     char letter;
     int first, last;
 };
-const PageFields kPages[] = {{1, 'z', 1, 14}, {2, 'x', 1, 9},  {3, 'p', 1, 8},   {4, 'b', 1, 29}, {5, 'b', 30, 48},
-                             {6, 'f', 1, 34}, {7, 'l', 1, 7},  {8, 'h', 1, 5},   {9, 'j', 1, 13}, {10, 's', 1, 13},
+const PageFields kPages[] = {{1, 'z', 1, 14}, {2, 'x', 1, 9},  {3, 'p', 1, 8},  {4, 'b', 1, 29}, {5, 'b', 30, 48},
+                             {6, 'f', 1, 34}, {7, 'l', 1, 7},  {8, 'h', 1, 5},  {9, 'j', 1, 13}, {10, 's', 1, 13},
                              {11, 'w', 1, 7}, {12, 'g', 1, 8}, {13, 'c', 1, 21}};
 
 const char *kYesNo = "z009 z010 x003 x004 x005 x006 b001 b011 b043 b044 f003 f008 f015 f016 f024 l001 h001 h002 "
@@ -63,7 +63,8 @@ private slots:
     void dataColumnsAreTheSurveyInPageOrder()
     {
         QStringList expected{"c901", "c902", "c903", "c904", "c905", "c906"};
-        expected << surveyFields() << "RecordState" << "stats";
+        expected << surveyFields() << "RecordState"
+                 << "stats";
         QCOMPARE(surveyFields().size(), 187);
         QCOMPARE(m_db.columnNames(QStringLiteral("dt_data")), expected);
         QCOMPARE(m_db.columnNames(QStringLiteral("dt_data_dt_data")), expected);
@@ -143,7 +144,8 @@ private slots:
             QCOMPARE(page, pageOf(name));
             QCOMPARE(int(rs.intValue(r, QStringLiteral("QueryType"))), yesNo.contains(name) ? 3 : 0);
             const QString rule = rs.text(r, QStringLiteral("Rule"));
-            static const QRegularExpression ruleForm(QStringLiteral("^(|in \\[[0-9]+(,[0-9]+)*\\]|(>=|<=|<>|>|<|=)-?[0-9]+)$"));
+            static const QRegularExpression ruleForm(
+                QStringLiteral("^(|in \\[[0-9]+(,[0-9]+)*\\]|(>=|<=|<>|>|<|=)-?[0-9]+)$"));
             QVERIFY2(ruleForm.match(rule).hasMatch(), qPrintable(name + QLatin1Char(' ') + rule));
         }
         QCOMPARE(survey, surveyFields());

@@ -78,8 +78,10 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message"); // empty: any text will do, but one must come
-        QTest::newRow("cancelled") << "cancel" << "-";
-        QTest::newRow("blank name") << "blank" << "-";
+        QTest::newRow("cancelled") << "cancel"
+                                   << "-";
+        QTest::newRow("blank name") << "blank"
+                                    << "-";
         QTest::newRow("not there") << "missing" << QStringLiteral("您选择的文件并不存在，请选择其它文件。");
         QTest::newRow("not sqlite") << "junk" << QString();
         QTest::newRow("sqlite, not a survey") << "foreign" << QString();
@@ -119,7 +121,8 @@ private slots:
         QCOMPARE(opened.count(), 0);
         QVERIFY(s.isOpen());
         QCOMPARE(s.path(), before);
-        QCOMPARE(s.db().scalar(QStringLiteral("SELECT db_name FROM ct_label")).toString(), QStringLiteral("默认数据库"));
+        QCOMPARE(s.db().scalar(QStringLiteral("SELECT db_name FROM ct_label")).toString(),
+                 QStringLiteral("默认数据库"));
     }
 
     void openOtherAndBackToTheDefault()
@@ -179,8 +182,10 @@ private slots:
     {
         QTest::addColumn<QVariant>("answer"); // invalid: cancelled
         QTest::addColumn<QString>("label");
-        QTest::newRow("quotes") << QVariant(QStringLiteral("张三's \"工会\" `x`")) << QStringLiteral("张三's \"工会\" `x`");
-        QTest::newRow("default text is a label too") << QVariant(QStringLiteral("默认数据库")) << QStringLiteral("默认数据库");
+        QTest::newRow("quotes") << QVariant(QStringLiteral("张三's \"工会\" `x`"))
+                                << QStringLiteral("张三's \"工会\" `x`");
+        QTest::newRow("default text is a label too")
+            << QVariant(QStringLiteral("默认数据库")) << QStringLiteral("默认数据库");
         QTest::newRow("empty changes nothing") << QVariant(QString()) << QStringLiteral("默认数据库");
         QTest::newRow("cancel changes nothing") << QVariant() << QStringLiteral("默认数据库");
     }

@@ -55,12 +55,25 @@ private slots:
         QTest::addColumn<QString>("states");
         QTest::addColumn<QString>("highAfter");
         QTest::addColumn<QString>("message");
-        QTest::newRow("zero bound refused") << "0" << "100" << "1:0 2:0 3:0 50:0 60:0" << "100"
+        QTest::newRow("zero bound refused") << "0"
+                                            << "100"
+                                            << "1:0 2:0 3:0 50:0 60:0"
+                                            << "100"
                                             << "请输入逻辑检查的范围";
-        QTest::newRow("blank bound refused") << "" << "3" << "1:0 2:0 3:0 50:0 60:0" << "3" << "请输入逻辑检查的范围";
-        QTest::newRow("negative start") << "-5" << "3" << "1:1 2:1 3:1 50:0 60:0" << "3"
+        QTest::newRow("blank bound refused") << ""
+                                             << "3"
+                                             << "1:0 2:0 3:0 50:0 60:0"
+                                             << "3"
+                                             << "请输入逻辑检查的范围";
+        QTest::newRow("negative start") << "-5"
+                                        << "3"
+                                        << "1:1 2:1 3:1 50:0 60:0"
+                                        << "3"
                                         << "恭喜你，所检查的数据没有逻辑错误";
-        QTest::newRow("reversed") << "50" << "20" << "1:0 2:0 3:0 50:1 60:0" << "50"
+        QTest::newRow("reversed") << "50"
+                                  << "20"
+                                  << "1:0 2:0 3:0 50:1 60:0"
+                                  << "50"
                                   << "恭喜你，所检查的数据没有逻辑错误";
     }
     void rangeChecks()

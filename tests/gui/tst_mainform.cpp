@@ -16,7 +16,10 @@
 using namespace tq;
 
 // Commands are found by their object names, as a user finds them by caption.
-static QAction *act(const QWidget &w, const QString &name) { return w.findChild<QAction *>(name); }
+static QAction *act(const QWidget &w, const QString &name)
+{
+    return w.findChild<QAction *>(name);
+}
 
 class TestMainForm : public QObject {
     Q_OBJECT
@@ -101,7 +104,8 @@ private slots:
     {
         Session s;
         s.openDatabase();
-        s.db().exec(QStringLiteral("INSERT INTO dt_data (c901, RecordState) VALUES (11, 0), (12, 1), (13, 2), (14, 1)"));
+        s.db().exec(
+            QStringLiteral("INSERT INTO dt_data (c901, RecordState) VALUES (11, 0), (12, 1), (13, 2), (14, 1)"));
         Settings settings(m_other.filePath(QStringLiteral("s.ini")));
         test::ScriptedInteraction ui;
         Preferences prefs;

@@ -12,8 +12,8 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QScreen>
+#include <QTableWidget>
 #include <QtTest>
 
 using namespace tq;

@@ -22,7 +22,10 @@
 using namespace tq;
 
 // Commands are found by their object names, as a user finds them by caption.
-static QAction *act(const QWidget &w, const QString &name) { return w.findChild<QAction *>(name); }
+static QAction *act(const QWidget &w, const QString &name)
+{
+    return w.findChild<QAction *>(name);
+}
 
 class TestRecordList : public QObject {
     Q_OBJECT

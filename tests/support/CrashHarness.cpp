@@ -373,9 +373,13 @@ QList<CrashCase> CrashHarness::commandCases()
     report.name = QStringLiteral("report");
     report.prepareCopy = allChecked;
     report.arguments = [](const QString &db, const QString &folder) {
-        return QStringList{QStringLiteral("report"), QStringLiteral("--label"), QStringLiteral("甲县总工会"),
-                           QStringLiteral("--out"), QDir(folder).filePath(QStringLiteral("report.mdb")),
-                           QStringLiteral("--db"), db};
+        return QStringList{QStringLiteral("report"),
+                           QStringLiteral("--label"),
+                           QStringLiteral("甲县总工会"),
+                           QStringLiteral("--out"),
+                           QDir(folder).filePath(QStringLiteral("report.mdb")),
+                           QStringLiteral("--db"),
+                           db};
     };
     cases << report;
 
@@ -387,57 +391,56 @@ QList<CrashCase> CrashHarness::commandCases()
     CrashCase import;
     import.name = QStringLiteral("import");
     import.repeatable = false;
-    import.setUp = [allChecked](const QString &workDir, const QString &program, const QString &fixture,
-                                QString *why) {
+    import.setUp = [allChecked](const QString &workDir, const QString &program, const QString &fixture, QString *why) {
         // The fixture's records under other codes, reported by "another county".
         QDir(workDir).mkpath(QStringLiteral("inputs"));
-        const QString source = QDir(workDir).filePath(QStringLiteral("inputs/county.mdb"));
-        QFile::remove(source);
-        QFile::copy(fixture, source);
-        QFile(source).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        allChecked(source);
-        db::Database::open(source).exec(QStringLiteral("UPDATE dt_data SET c901 = c901 + 5000000"));
-        QProcess p;
-        p.setProcessEnvironment(CrashHarness::environment(workDir));
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, {QStringLiteral("report"), QStringLiteral("--label"), QStringLiteral("乙县总工会"),
-                          QStringLiteral("--out"), QDir(workDir).filePath(QStringLiteral("inputs/report.mdb")),
-                          QStringLiteral("--db"), source});
-        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-            *why = QStringLiteral("the report to import could not be made: ") + QString::fromUtf8(p.readAll());
-            return false;
-        }
-        return true;
-    };
-    import.arguments = [inputs](const QString &db, const QString &folder) {
-        return QStringList{QStringLiteral("import"), inputs(db) + QStringLiteral("/report.mdb"),
-                           QStringLiteral("--db"), db, QStringLiteral("--report-folder"), folder};
-    };
-    cases << import;
+    const QString source = QDir(workDir).filePath(QStringLiteral("inputs/county.mdb"));
+    QFile::remove(source);
+    QFile::copy(fixture, source);
+    QFile(source).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    allChecked(source);
+    db::Database::open(source).exec(QStringLiteral("UPDATE dt_data SET c901 = c901 + 5000000"));
+    QProcess p;
+    p.setProcessEnvironment(CrashHarness::environment(workDir));
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program,
+            {QStringLiteral("report"), QStringLiteral("--label"), QStringLiteral("乙县总工会"), QStringLiteral("--out"),
+             QDir(workDir).filePath(QStringLiteral("inputs/report.mdb")), QStringLiteral("--db"), source});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        *why = QStringLiteral("the report to import could not be made: ") + QString::fromUtf8(p.readAll());
+        return false;
+    }
+    return true;
+};
+import.arguments = [inputs](const QString &db, const QString &folder) {
+    return QStringList{QStringLiteral("import"), inputs(db) + QStringLiteral("/report.mdb"), QStringLiteral("--db"), db,
+                       QStringLiteral("--report-folder"), folder};
+}; // namespace tq::test
+cases << import;
 
-    // A backup copy appears whole under its name or not at all.
-    CrashCase backup;
-    backup.name = QStringLiteral("backup");
-    backup.arguments = [](const QString &db, const QString &folder) {
-        return QStringList{QStringLiteral("backup"), QStringLiteral("--out"),
-                           QDir(folder).filePath(QStringLiteral("backup.mdb")), QStringLiteral("--db"), db};
-    };
-    cases << backup;
+// A backup copy appears whole under its name or not at all.
+CrashCase backup;
+backup.name = QStringLiteral("backup");
+backup.arguments = [](const QString &db, const QString &folder) {
+    return QStringList{QStringLiteral("backup"), QStringLiteral("--out"),
+                       QDir(folder).filePath(QStringLiteral("backup.mdb")), QStringLiteral("--db"), db};
+};
+cases << backup;
 
-    // Compaction swaps the file in one step: killed at any moment, the
-    // database is the old file or the compact one, with the same records.
-    CrashCase compact;
-    compact.name = QStringLiteral("compact");
-    compact.prepareCopy = [](const QString &db) {
-        // free pages for the compaction to give back
-        db::Database::open(db).exec(QStringLiteral("DELETE FROM dt_data WHERE c901 % 3 = 0"));
-    };
-    compact.arguments = [](const QString &db, const QString &) {
-        return QStringList{QStringLiteral("compact"), QStringLiteral("--db"), db};
-    };
-    cases << compact;
+// Compaction swaps the file in one step: killed at any moment, the
+// database is the old file or the compact one, with the same records.
+CrashCase compact;
+compact.name = QStringLiteral("compact");
+compact.prepareCopy = [](const QString &db) {
+    // free pages for the compaction to give back
+    db::Database::open(db).exec(QStringLiteral("DELETE FROM dt_data WHERE c901 % 3 = 0"));
+};
+compact.arguments = [](const QString &db, const QString &) {
+    return QStringList{QStringLiteral("compact"), QStringLiteral("--db"), db};
+};
+cases << compact;
 
-    return cases;
+return cases;
 }
 
 } // namespace tq::test

@@ -7,9 +7,15 @@
 
 namespace tq::test {
 
-QString builtDefaultDatabase() { return QDir(QStringLiteral(TQ_BIN_DIR)).filePath(QStringLiteral("2009NB_tq.mdb")); }
+QString builtDefaultDatabase()
+{
+    return QDir(QStringLiteral(TQ_BIN_DIR)).filePath(QStringLiteral("2009NB_tq.mdb"));
+}
 
-QString dataDir() { return QStringLiteral(TQ_DATA_DIR); }
+QString dataDir()
+{
+    return QStringLiteral(TQ_DATA_DIR);
+}
 
 QString newSurveyDatabase(const QTemporaryDir &dir, const QString &name)
 {

@@ -108,7 +108,8 @@ int main(int argc, char **argv)
         if (replace)
             buildFresh(builder, defaultDb);
 
-        copyFile(QDir(dataDir).filePath(QStringLiteral("OldVersion.ini")), out.filePath(QStringLiteral("OldVersion.ini")));
+        copyFile(QDir(dataDir).filePath(QStringLiteral("OldVersion.ini")),
+                 out.filePath(QStringLiteral("OldVersion.ini")));
         writeCheckList(QDir(dataDir).filePath(QStringLiteral("exporttable.txt")),
                        out.filePath(QStringLiteral("exporttable.tq")));
         const QDir notes(QDir(dataDir).filePath(QStringLiteral("notes")));

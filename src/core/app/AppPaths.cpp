@@ -23,13 +23,25 @@ QString AppPaths::programDir()
     return QCoreApplication::applicationDirPath();
 }
 
-void AppPaths::setProgramDir(const QString &dir) { programDirOverride() = dir; }
+void AppPaths::setProgramDir(const QString &dir)
+{
+    programDirOverride() = dir;
+}
 
-QString AppPaths::inProgramDir(const QString &fileName) { return QDir(programDir()).filePath(fileName); }
+QString AppPaths::inProgramDir(const QString &fileName)
+{
+    return QDir(programDir()).filePath(fileName);
+}
 
-QString AppPaths::defaultDatabasePath() { return inProgramDir(QStringLiteral("2009NB_tq.mdb")); }
+QString AppPaths::defaultDatabasePath()
+{
+    return inProgramDir(QStringLiteral("2009NB_tq.mdb"));
+}
 
-QString AppPaths::reportTemplatePath() { return inProgramDir(QStringLiteral("view.dll")); }
+QString AppPaths::reportTemplatePath()
+{
+    return inProgramDir(QStringLiteral("view.dll"));
+}
 
 QString AppPaths::documentsDir()
 {

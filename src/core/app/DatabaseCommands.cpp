@@ -12,7 +12,9 @@
 
 namespace tq {
 
-DatabaseCommands::DatabaseCommands(Session &session, Interaction &ui) : m_session(session), m_ui(ui) {}
+DatabaseCommands::DatabaseCommands(Session &session, Interaction &ui) : m_session(session), m_ui(ui)
+{
+}
 
 DatabaseCommands::Outcome DatabaseCommands::openOther()
 {
@@ -62,8 +64,9 @@ void DatabaseCommands::warnAboutCodes()
 
 bool DatabaseCommands::editLabel()
 {
-    const std::optional<QString> answer = m_ui.inputText(
-        QStringLiteral("设置数据库标识"), QStringLiteral("请输入数据库的标识，长度不要超过200个汉字"), m_session.label());
+    const std::optional<QString> answer =
+        m_ui.inputText(QStringLiteral("设置数据库标识"), QStringLiteral("请输入数据库的标识，长度不要超过200个汉字"),
+                       m_session.label());
     if (!answer || answer->isEmpty())
         return false;
     try {
@@ -78,7 +81,10 @@ bool DatabaseCommands::editLabel()
     return true;
 }
 
-void DatabaseCommands::markAllPassed() { m_session.db().exec(QStringLiteral("update dt_data set RecordState=1")); }
+void DatabaseCommands::markAllPassed()
+{
+    m_session.db().exec(QStringLiteral("update dt_data set RecordState=1"));
+}
 
 bool startSession(Session &session, Settings &settings, Interaction &ui, Preferences &prefs)
 {

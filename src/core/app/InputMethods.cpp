@@ -10,8 +10,14 @@ namespace tq {
 
 namespace {
 
-QString ibus() { return QStandardPaths::findExecutable(QStringLiteral("ibus")); }
-QString fcitx5() { return QStandardPaths::findExecutable(QStringLiteral("fcitx5-remote")); }
+QString ibus()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("ibus"));
+}
+QString fcitx5()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("fcitx5-remote"));
+}
 
 QStringList ibusEngines(const QString &exe)
 {
@@ -34,8 +40,8 @@ QStringList ibusEngines(const QString &exe)
 // "Name=" entry per method of each group.
 QStringList fcitx5Methods()
 {
-    const QString profile =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("fcitx5/profile"));
+    const QString profile = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                                .filePath(QStringLiteral("fcitx5/profile"));
     QFile f(profile);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};

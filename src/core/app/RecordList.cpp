@@ -12,7 +12,9 @@
 namespace tq {
 
 RecordList::RecordList() = default;
-RecordList::RecordList(ListQuery query) : m_query(std::move(query)) {}
+RecordList::RecordList(ListQuery query) : m_query(std::move(query))
+{
+}
 RecordList::RecordList(const RecordList &) = default;
 RecordList &RecordList::operator=(const RecordList &) = default;
 RecordList::RecordList(RecordList &&) noexcept = default;
@@ -76,7 +78,10 @@ void RecordList::close()
     m_code.reset();
 }
 
-int RecordList::columnIndex(const QString &name) const { return m_rows ? m_rows->columnIndex(name) : -1; }
+int RecordList::columnIndex(const QString &name) const
+{
+    return m_rows ? m_rows->columnIndex(name) : -1;
+}
 
 bool RecordList::isNull(int row, int column) const
 {
@@ -98,7 +103,10 @@ QVariant RecordList::value(int row, int column) const
     return validRow(row) ? m_rows->value(physical(row), column) : QVariant();
 }
 
-qint64 RecordList::codeAt(int row) const { return intValue(row, m_keyColumn); }
+qint64 RecordList::codeAt(int row) const
+{
+    return intValue(row, m_keyColumn);
+}
 
 int RecordList::rowOfCode(qint64 code) const
 {

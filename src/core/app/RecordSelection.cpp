@@ -18,7 +18,10 @@ std::optional<CodeRange> CodeRange::resolve(qint64 low, qint64 high)
     return r;
 }
 
-RecordSelection RecordSelection::all() { return {}; }
+RecordSelection RecordSelection::all()
+{
+    return {};
+}
 
 RecordSelection RecordSelection::range(qint64 low, qint64 high)
 {

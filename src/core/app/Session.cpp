@@ -8,7 +8,9 @@
 
 namespace tq {
 
-Session::Session(QObject *parent) : QObject(parent) {}
+Session::Session(QObject *parent) : QObject(parent)
+{
+}
 Session::~Session() = default;
 
 db::Database &Session::db()
@@ -75,7 +77,10 @@ void Session::setLabel(const QString &label)
     emit labelChanged(m_label);
 }
 
-void Session::closeForMaintenance() { m_db.close(); }
+void Session::closeForMaintenance()
+{
+    m_db.close();
+}
 
 void Session::reopen()
 {
@@ -93,6 +98,9 @@ QString Session::windowTitleFor(const QString &label)
     return QStringLiteral("2009年度全国工会统计年报--基层以上工会调查表 - ") + label;
 }
 
-QString Session::windowTitle() const { return windowTitleFor(m_label); }
+QString Session::windowTitle() const
+{
+    return windowTitleFor(m_label);
+}
 
 } // namespace tq

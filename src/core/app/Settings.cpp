@@ -7,7 +7,10 @@ namespace tq {
 
 namespace {
 
-QString valuePath(const QString &key, const QString &name) { return key.isEmpty() ? name : key + u'/' + name; }
+QString valuePath(const QString &key, const QString &name)
+{
+    return key.isEmpty() ? name : key + u'/' + name;
+}
 
 } // namespace
 
@@ -25,7 +28,10 @@ Settings::Settings(const QString &iniPath)
 
 Settings::~Settings() = default;
 
-QString Settings::filePath() const { return m_store->fileName(); }
+QString Settings::filePath() const
+{
+    return m_store->fileName();
+}
 
 QString Settings::readString(const QString &key, const QString &name, const QString &def) const
 {

@@ -20,6 +20,9 @@ VersionInfo VersionInfo::parse(const QString &productVersion, const QString &fil
     return v;
 }
 
-QString VersionInfo::displayText() const { return QStringLiteral("%1 (Build %2)").arg(version).arg(build); }
+QString VersionInfo::displayText() const
+{
+    return QStringLiteral("%1 (Build %2)").arg(version).arg(build);
+}
 
 } // namespace tq

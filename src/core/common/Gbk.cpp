@@ -22,7 +22,10 @@ QString Gbk::decode(const QByteArray &bytes)
     return dec.decode(bytes);
 }
 
-int Gbk::byteLength(const QString &text) { return int(encode(text).size()); }
+int Gbk::byteLength(const QString &text)
+{
+    return int(encode(text).size());
+}
 
 QByteArray Gbk::lines(const QStringList &lines)
 {

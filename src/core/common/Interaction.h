@@ -63,8 +63,7 @@ public:
     // The question window with the button bits above; returns an Answer.
     virtual int askQuestion(const QString &text, int buttons) = 0;
     // A one-line input box; nullopt when cancelled.
-    virtual std::optional<QString> inputText(const QString &caption, const QString &prompt,
-                                             const QString &initial) = 0;
+    virtual std::optional<QString> inputText(const QString &caption, const QString &prompt, const QString &initial) = 0;
     // File dialogs; an empty result means cancelled. `filter` is in Qt's form,
     // e.g. "Access文件(*.mdb)".
     virtual QString openFileName(const QString &title, const QString &filter, const QString &dir) = 0;

@@ -39,7 +39,10 @@ void sqlInt(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     }
 }
 
-QString utf8(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
+QString utf8(const char *s)
+{
+    return s ? QString::fromUtf8(s) : QString();
+}
 
 // The engine speaks English; every failure it reports is told in Chinese
 // first, with the engine's own words after it for whoever has to dig deeper.
@@ -150,7 +153,10 @@ void bindValue(sqlite3 *db, sqlite3_stmt *stmt, int index, const QVariant &value
 
 } // namespace
 
-Database::~Database() { close(); }
+Database::~Database()
+{
+    close();
+}
 
 Database::Database(Database &&other) noexcept : m_db(other.m_db), m_path(std::move(other.m_path))
 {
@@ -189,8 +195,8 @@ Database Database::open(const QString &path)
     Database db(raw, info.absoluteFilePath());
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
-    sqlite3_create_function_v2(raw, "int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &sqlInt, nullptr,
-                               nullptr, nullptr);
+    sqlite3_create_function_v2(raw, "int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &sqlInt, nullptr, nullptr,
+                               nullptr);
     // SQLite reads the header lazily; touch the schema now so that a file of
     // another kind fails here and not in the middle of some later command.
     char *err = nullptr;
@@ -334,7 +340,10 @@ void Database::close()
     }
 }
 
-QString Database::lastError() const { return m_db ? utf8(sqlite3_errmsg(m_db)) : QString(); }
+QString Database::lastError() const
+{
+    return m_db ? utf8(sqlite3_errmsg(m_db)) : QString();
+}
 
 void Database::fail(const QString &context) const
 {
@@ -390,7 +399,10 @@ QVariant Database::scalar(const QString &sql, const QVariantList &params)
     return st.value(0);
 }
 
-qint64 Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+qint64 Database::lastInsertId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
 
 QStringList Database::tableNames() const
 {
@@ -407,11 +419,10 @@ QStringList Database::tableNames() const
 bool Database::hasTable(const QString &name) const
 {
     auto *self = const_cast<Database *>(this);
-    return self
-        ->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type IN ('table','view') "
-                                "AND lower(name) = lower(?)"),
-                 {name})
-        .toInt() > 0;
+    return self->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type IN ('table','view') "
+                                       "AND lower(name) = lower(?)"),
+                        {name})
+               .toInt() > 0;
 }
 
 QStringList Database::columnNames(const QString &table) const
@@ -438,13 +449,19 @@ void Database::begin()
     if (rc != SQLITE_OK)
         fail(QStringLiteral("BEGIN IMMEDIATE"));
 }
-void Database::commit() { execScript(QStringLiteral("COMMIT")); }
+void Database::commit()
+{
+    execScript(QStringLiteral("COMMIT"));
+}
 void Database::rollback()
 {
     if (inTransaction())
         execScript(QStringLiteral("ROLLBACK"));
 }
-bool Database::inTransaction() const { return m_db && sqlite3_get_autocommit(m_db) == 0; }
+bool Database::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
 
 void Database::attach(const QString &path, const QString &alias)
 {
@@ -463,7 +480,10 @@ void Database::attach(const QString &path, const QString &alias)
     }
 }
 
-void Database::detach(const QString &alias) { exec(QStringLiteral("DETACH DATABASE \"%1\"").arg(alias)); }
+void Database::detach(const QString &alias)
+{
+    exec(QStringLiteral("DETACH DATABASE \"%1\"").arg(alias));
+}
 
 void Database::compactInto(const QString &target)
 {
@@ -480,7 +500,10 @@ Statement::~Statement()
         sqlite3_finalize(m_stmt);
 }
 
-Statement::Statement(Statement &&other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
+Statement::Statement(Statement &&other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt)
+{
+    other.m_stmt = nullptr;
+}
 
 Statement &Statement::operator=(Statement &&other) noexcept
 {
@@ -499,7 +522,10 @@ void Statement::fail() const
     throw DbError(explained(sqlite3_extended_errcode(m_db), utf8(sqlite3_errmsg(m_db))));
 }
 
-void Statement::bind(int index, const QVariant &value) { bindValue(m_db, m_stmt, index, value); }
+void Statement::bind(int index, const QVariant &value)
+{
+    bindValue(m_db, m_stmt, index, value);
+}
 
 void Statement::bindAll(const QVariantList &values)
 {
@@ -530,12 +556,30 @@ void Statement::reset()
     sqlite3_clear_bindings(m_stmt);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
-QString Statement::columnName(int column) const { return utf8(sqlite3_column_name(m_stmt, column)); }
-bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
-qint64 Statement::intValue(int column) const { return sqlite3_column_int64(m_stmt, column); }
-double Statement::realValue(int column) const { return sqlite3_column_double(m_stmt, column); }
-int Statement::columnType(int column) const { return sqlite3_column_type(m_stmt, column); }
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+QString Statement::columnName(int column) const
+{
+    return utf8(sqlite3_column_name(m_stmt, column));
+}
+bool Statement::isNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+qint64 Statement::intValue(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+double Statement::realValue(int column) const
+{
+    return sqlite3_column_double(m_stmt, column);
+}
+int Statement::columnType(int column) const
+{
+    return sqlite3_column_type(m_stmt, column);
+}
 
 QString Statement::textValue(int column) const
 {
@@ -564,7 +608,10 @@ QVariant Statement::value(int column) const
 
 // ---------------------------------------------------------------------------
 
-Transaction::Transaction(Database &db) : m_db(db) { m_db.begin(); }
+Transaction::Transaction(Database &db) : m_db(db)
+{
+    m_db.begin();
+}
 
 Transaction::~Transaction()
 {

@@ -71,9 +71,14 @@ struct Field {
 
 } // namespace
 
-DefaultDataBuilder::DefaultDataBuilder(QString dataDir) : m_dataDir(std::move(dataDir)) {}
+DefaultDataBuilder::DefaultDataBuilder(QString dataDir) : m_dataDir(std::move(dataDir))
+{
+}
 
-QString DefaultDataBuilder::file(const QString &name) const { return QDir(m_dataDir).filePath(name); }
+QString DefaultDataBuilder::file(const QString &name) const
+{
+    return QDir(m_dataDir).filePath(name);
+}
 
 QString DefaultDataBuilder::schemaScript() const
 {
@@ -133,8 +138,8 @@ void DefaultDataBuilder::build(const QString &path, const QString &label) const
         // ("b001 <> 1 and b002 <> 0" focuses b002); when the condition only
         // asks yes/no fields of the page, the last one, the dependent answer.
         static const QRegularExpression fieldRe(QStringLiteral("\\b([a-zA-Z][0-9]{3})\\b"));
-        Statement ins = db.prepare(
-            QStringLiteral("INSERT INTO dt_logic (id, page_id, expression, explain, focus, rule) VALUES (?,?,?,?,?,?)"));
+        Statement ins = db.prepare(QStringLiteral(
+            "INSERT INTO dt_logic (id, page_id, expression, explain, focus, rule) VALUES (?,?,?,?,?,?)"));
         const QStringList lines = rulesText.split(QLatin1Char('\n'));
         for (const QString &line : lines) {
             if (line.isEmpty() || line.startsWith(QLatin1Char('#')))

@@ -473,7 +473,10 @@ QString ResultSet::columnName(int column) const
     return m_columns[std::size_t(column)]->name;
 }
 
-int ResultSet::columnIndex(const QString &name) const { return m_index.value(name.toLower(), -1); }
+int ResultSet::columnIndex(const QString &name) const
+{
+    return m_index.value(name.toLower(), -1);
+}
 
 int ResultSet::requireColumn(const QString &name) const
 {

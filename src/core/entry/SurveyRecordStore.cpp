@@ -50,8 +50,8 @@ void SurveyRecordStore::save(const Values &values, bool append, qint64 storedCod
         QStringList marks;
         for (int i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        sql = QStringLiteral("INSERT INTO dt_data (%1) VALUES (%2)").arg(names.join(QLatin1Char(',')),
-                                                                       marks.join(QLatin1Char(',')));
+        sql = QStringLiteral("INSERT INTO dt_data (%1) VALUES (%2)")
+                  .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     } else {
         QStringList sets;
         for (const QString &n : names)

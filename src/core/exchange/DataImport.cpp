@@ -6,9 +6,9 @@
 #include "common/Gbk.h"
 #include "common/Interaction.h"
 #include "common/ProgressScope.h"
+#include "db/CodeCheck.h"
 #include "db/Database.h"
 #include "exchange/CopyColumns.h"
-#include "db/CodeCheck.h"
 #include "exchange/ImportSource.h"
 
 #include <QDir>

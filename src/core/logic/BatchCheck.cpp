@@ -162,10 +162,10 @@ BatchCheck::Outcome BatchCheck::RunBatchCheck(const QString &sql, const QVariant
                 }
                 QByteArray &lines = failureLines[std::size_t(i)];
                 if (lines.isEmpty())
-                    lines = Gbk::lines({QStringLiteral("  判断规则：") + QString::fromUtf8(rules[std::size_t(i)].ruleText),
-                                        QStringLiteral("  规则说明：") +
-                                            renderer.renderCached(rules[std::size_t(i)].explainTemplate),
-                                        QString()});
+                    lines = Gbk::lines(
+                        {QStringLiteral("  判断规则：") + QString::fromUtf8(rules[std::size_t(i)].ruleText),
+                         QStringLiteral("  规则说明：") + renderer.renderCached(rules[std::size_t(i)].explainTemplate),
+                         QString()});
                 out.raw(lines);
                 ++outcome.failures;
             });

@@ -10,9 +10,9 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 namespace tq::gui {
 

@@ -7,11 +7,22 @@
 
 namespace tq::gui {
 
-RecordListModel::RecordListModel(QObject *parent) : QAbstractTableModel(parent) {}
+RecordListModel::RecordListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+}
 
-QColor RecordListModel::oddRowColour() { return QColor(249, 251, 231); }
-QColor RecordListModel::evenRowColour() { return QColor(219, 219, 241); }
-QColor RecordListModel::sortedTitleColour() { return QColor(0, 255, 0); }
+QColor RecordListModel::oddRowColour()
+{
+    return QColor(249, 251, 231);
+}
+QColor RecordListModel::evenRowColour()
+{
+    return QColor(219, 219, 241);
+}
+QColor RecordListModel::sortedTitleColour()
+{
+    return QColor(0, 255, 0);
+}
 
 void RecordListModel::setColumns(const db::FieldCatalogue &catalogue)
 {

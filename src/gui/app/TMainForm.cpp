@@ -14,22 +14,22 @@
 #include "entry/RecordPrintout.h"
 #include "entry/TdlgSurveyDataForm.h"
 #include "exchange/DataImport.h"
-#include "exchange/ReportExport.h"
-#include "exchange/TdlgMultiExportForm.h"
 #include "exchange/DatabaseMaintenance.h"
 #include "exchange/RecordDeletion.h"
+#include "exchange/ReportExport.h"
 #include "exchange/TdlgDeleteForm.h"
+#include "exchange/TdlgMultiExportForm.h"
 #include "exchange/TdlgSaveListForm.h"
 #include "logic/BatchCheck.h"
 #include "logic/TdlgCheckForm.h"
-#include "summary/GroupExchange.h"
-#include "summary/TdlgGroupListForm.h"
-#include "summary/TdlgSumForm.h"
 #include "query/TdlgDataSearchForm.h"
 #include "query/TdlgLocateForm.h"
 #include "query/TdlgQueryListForm.h"
 #include "query/TdlgSearchForm.h"
 #include "query/TdlgShowForm.h"
+#include "summary/GroupExchange.h"
+#include "summary/TdlgGroupListForm.h"
+#include "summary/TdlgSumForm.h"
 
 #include <QAction>
 #include <QDate>
@@ -67,8 +67,8 @@ namespace {
 
 constexpr auto kNoIcon = QStyle::StandardPixmap(-1);
 
-const Cmd kDataGroup[] = {Cmd::AddNew, Cmd::Modify,   Cmd::Delete,   Cmd::Check,  Cmd::ConditionSearch,
-                          Cmd::Sum,    Cmd::Group,    Cmd::SaveList, Cmd::Import, Cmd::Print};
+const Cmd kDataGroup[] = {Cmd::AddNew, Cmd::Modify, Cmd::Delete,   Cmd::Check,  Cmd::ConditionSearch,
+                          Cmd::Sum,    Cmd::Group,  Cmd::SaveList, Cmd::Import, Cmd::Print};
 const Cmd kReportGroup[] = {Cmd::FastImport, Cmd::MultiImport, Cmd::Export,
                             Cmd::Backup,     Cmd::GroupImport, Cmd::GroupExport};
 const Cmd kToolGroup[] = {Cmd::OpenDB, Cmd::OpenDefault, Cmd::Label, Cmd::Compress, Cmd::Options, Cmd::RecordGrid};
@@ -79,10 +79,10 @@ const Cmd kNeedRows[] = {Cmd::Modify, Cmd::Delete, Cmd::Locate, Cmd::Search, Cmd
 // Captions too long for the narrow side bar break where the words do.
 QString sideBarCaption(const QString &caption)
 {
-    static const char16_t *const breaks[] = {u"修改选中的|记录",   u"检查数据的|逻辑",   u"导出数据|列表",
-                                             u"打印选中记录|的年报表", u"数据批量|导入",     u"数据分组|导入",
-                                             u"数据分组|导出",     u"打开其它|数据库",   u"打开默认|数据库",
-                                             u"修改数据库|标识",   u"压缩数据库|文件",   u"自定义列表|显示"};
+    static const char16_t *const breaks[] = {u"修改选中的|记录",       u"检查数据的|逻辑", u"导出数据|列表",
+                                             u"打印选中记录|的年报表", u"数据批量|导入",   u"数据分组|导入",
+                                             u"数据分组|导出",         u"打开其它|数据库", u"打开默认|数据库",
+                                             u"修改数据库|标识",       u"压缩数据库|文件", u"自定义列表|显示"};
     for (const char16_t *b : breaks) {
         const QString text = QString::fromUtf16(b);
         if (QString(text).remove(QLatin1Char('|')) == caption)
@@ -128,8 +128,7 @@ static const TMainForm::CommandInfo kCommands[TMainForm::kCommandCount] = {
     {Cmd::Backup, "actBackup", u"数据备份", QStyle::SP_DriveFDIcon, &TMainForm::actBackupExecute},
     {Cmd::Compress, "actCompress", u"压缩数据库文件", QStyle::SP_DriveHDIcon, &TMainForm::actCompressExecute},
     {Cmd::OpenDB, "actOpenDB", u"打开其它数据库", QStyle::SP_DialogOpenButton, &TMainForm::actOpenDBExecute},
-    {Cmd::OpenDefault, "actOpenDefault", u"打开默认数据库", QStyle::SP_DirHomeIcon,
-     &TMainForm::actOpenDefaultExecute},
+    {Cmd::OpenDefault, "actOpenDefault", u"打开默认数据库", QStyle::SP_DirHomeIcon, &TMainForm::actOpenDefaultExecute},
     {Cmd::Label, "actLabel", u"修改数据库标识", QStyle::SP_FileDialogInfoView, &TMainForm::actLabelExecute},
     {Cmd::About, "actAbout", u"关于", kNoIcon, &TMainForm::actAboutExecute},
     {Cmd::Options, "actOptions", u"参数设置", QStyle::SP_ComputerIcon, &TMainForm::actOptionsExecute},
@@ -225,8 +224,7 @@ void TMainForm::createMenus()
     exchange->addActions(acts({Cmd::Backup, Cmd::Export}));
     exchange->addSeparator();
     exchange->addActions(acts({Cmd::FastImport, Cmd::Import}));
-    bar->addMenu(QStringLiteral("工具"))
-        ->addActions(acts({Cmd::Label, Cmd::Options, Cmd::Compress, Cmd::RecordGrid}));
+    bar->addMenu(QStringLiteral("工具"))->addActions(acts({Cmd::Label, Cmd::Options, Cmd::Compress, Cmd::RecordGrid}));
     bar->addAction(action(Cmd::About));
     bar->addAction(action(Cmd::Exit));
 
@@ -535,7 +533,10 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::showContextMenu(const QPoint &pos) { m_contextMenu->popup(m_grid->viewport()->mapToGlobal(pos)); }
+void TMainForm::showContextMenu(const QPoint &pos)
+{
+    m_contextMenu->popup(m_grid->viewport()->mapToGlobal(pos));
+}
 
 void TMainForm::showSplash()
 {
@@ -546,7 +547,10 @@ void TMainForm::showSplash()
 // ---------------------------------------------------------------------------
 // Database and program commands
 
-void TMainForm::actOpenDBExecute() { DatabaseCommands(m_session, m_ui).openOther(); }
+void TMainForm::actOpenDBExecute()
+{
+    DatabaseCommands(m_session, m_ui).openOther();
+}
 
 void TMainForm::actOpenDefaultExecute()
 {
@@ -556,7 +560,10 @@ void TMainForm::actOpenDefaultExecute()
     }
 }
 
-void TMainForm::actLabelExecute() { DatabaseCommands(m_session, m_ui).editLabel(); }
+void TMainForm::actLabelExecute()
+{
+    DatabaseCommands(m_session, m_ui).editLabel();
+}
 
 void TMainForm::actAboutExecute()
 {
@@ -621,9 +628,8 @@ TdlgSurveyDataForm *TMainForm::surveyForm()
     if (!m_surveyForm) {
         m_surveyForm = new TdlgSurveyDataForm(m_session, m_settings, m_ui, m_prefs, this);
         m_surveyForm->setCatalogue(&m_catalogue);
-        m_surveyForm->setPrinter([this](qint64 code) {
-            printRecord(entry::RecordPrintout::editorTemplate(), code, false);
-        });
+        m_surveyForm->setPrinter(
+            [this](qint64 code) { printRecord(entry::RecordPrintout::editorTemplate(), code, false); });
     }
     m_surveyForm->setRecordList(m_list, [this] { requeryAndReturn(); });
     return m_surveyForm;
@@ -643,7 +649,10 @@ void TMainForm::openEditor(bool adding)
     requeryAndReturn();
 }
 
-void TMainForm::actAddNewExecute() { openEditor(true); }
+void TMainForm::actAddNewExecute()
+{
+    openEditor(true);
+}
 
 void TMainForm::actModifyExecute()
 {
@@ -653,7 +662,9 @@ void TMainForm::actModifyExecute()
 
 void TMainForm::printRecord(const QString &templatePath, qint64 code, bool activateFirstSheet)
 {
-    run([&] { entry::RecordPrintout(m_session.db(), m_ui).show(templatePath, QString::number(code), activateFirstSheet); });
+    run([&] {
+        entry::RecordPrintout(m_session.db(), m_ui).show(templatePath, QString::number(code), activateFirstSheet);
+    });
 }
 
 void TMainForm::actPrintExecute()

@@ -73,8 +73,7 @@ public:
     // One row of the command table: name, caption, icon and handler.
     struct CommandInfo;
 
-    TMainForm(Session &session, Settings &settings, Interaction &ui, Preferences &prefs,
-              QWidget *parent = nullptr);
+    TMainForm(Session &session, Settings &settings, Interaction &ui, Preferences &prefs, QWidget *parent = nullptr);
     ~TMainForm() override;
 
     QAction *action(Cmd cmd) const { return m_actions[std::size_t(cmd)]; }

@@ -106,8 +106,8 @@ void TdlgAboutForm::tick()
 
 void TdlgAboutForm::productDoubleClicked(Qt::KeyboardModifiers modifiers)
 {
-    const bool wanted = (modifiers & Qt::ControlModifier) && (modifiers & Qt::AltModifier) &&
-                        !(modifiers & Qt::ShiftModifier);
+    const bool wanted =
+        (modifiers & Qt::ControlModifier) && (modifiers & Qt::AltModifier) && !(modifiers & Qt::ShiftModifier);
     if (!wanted)
         return;
     if (m_override)

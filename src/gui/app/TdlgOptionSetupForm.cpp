@@ -31,8 +31,7 @@ private:
 
 } // namespace
 
-TdlgOptionSetupForm::TdlgOptionSetupForm(Settings &settings, Preferences &prefs, EngineLister engines,
-                                         QWidget *parent)
+TdlgOptionSetupForm::TdlgOptionSetupForm(Settings &settings, Preferences &prefs, EngineLister engines, QWidget *parent)
     : QDialog(parent), m_settings(settings), m_prefs(prefs), m_engines(std::move(engines))
 {
     setObjectName(QStringLiteral("TdlgOptionSetupForm"));

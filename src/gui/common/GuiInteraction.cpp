@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,7 +15,9 @@
 
 namespace tq::gui {
 
-GuiInteraction::GuiInteraction(QWidget *parent) : m_parent(parent) {}
+GuiInteraction::GuiInteraction(QWidget *parent) : m_parent(parent)
+{
+}
 
 GuiInteraction::~GuiInteraction()
 {
@@ -37,7 +39,10 @@ TwoLineProgress &GuiInteraction::twoLineProgress()
     return *m_twoLine;
 }
 
-void GuiInteraction::setParent(QWidget *parent) { m_parent = parent; }
+void GuiInteraction::setParent(QWidget *parent)
+{
+    m_parent = parent;
+}
 
 void GuiInteraction::message(const QString &text)
 {
@@ -65,10 +70,12 @@ bool GuiInteraction::confirmWarning(const QString &text, const QString &caption)
     return box.exec() == QMessageBox::Yes;
 }
 
-int GuiInteraction::askQuestion(const QString &text, int buttons) { return AskQuestion(text, buttons, m_parent); }
+int GuiInteraction::askQuestion(const QString &text, int buttons)
+{
+    return AskQuestion(text, buttons, m_parent);
+}
 
-std::optional<QString> GuiInteraction::inputText(const QString &caption, const QString &prompt,
-                                                 const QString &initial)
+std::optional<QString> GuiInteraction::inputText(const QString &caption, const QString &prompt, const QString &initial)
 {
     QInputDialog dlg(m_parent);
     dlg.setWindowTitle(caption);
@@ -129,7 +136,10 @@ void GuiInteraction::showWorkbook(const QString &path)
                 QDir::toNativeSeparators(path));
 }
 
-void GuiInteraction::processEvents() { QApplication::processEvents(); }
+void GuiInteraction::processEvents()
+{
+    QApplication::processEvents();
+}
 
 bool GuiInteraction::stopRequested()
 {

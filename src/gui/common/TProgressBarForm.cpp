@@ -16,8 +16,8 @@ namespace tq::gui {
 
 namespace {
 
-constexpr Qt::WindowFlags kToolFlags = Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                                       Qt::WindowTitleHint;
+constexpr Qt::WindowFlags kToolFlags =
+    Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 
 void centre(QWidget *w)
 {
@@ -85,8 +85,7 @@ void TProgressBarForm::tick()
     m_estimate.setDone(m_bar->value());
     m_estimate.tick();
     showTexts();
-    static const QString spin[] = {QStringLiteral("◐"), QStringLiteral("◓"), QStringLiteral("◑"),
-                                   QStringLiteral("◒")};
+    static const QString spin[] = {QStringLiteral("◐"), QStringLiteral("◓"), QStringLiteral("◑"), QStringLiteral("◒")};
     m_spinner->setText(spin[m_spin++ % 4]);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/ProgressEstimate.h"
 #include "app/RecordSelection.h"
 #include "common/Interaction.h"
+#include "common/ProgressEstimate.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -30,7 +30,7 @@ class TdlgCheckForm : public QDialog, public Progress {
 public:
     struct Hooks {
         std::function<RecordSelection()> selection; // the main list's marked records (none when it has no rows)
-        std::function<void()> refreshList;   // re-run the main list and return to its row
+        std::function<void()> refreshList;          // re-run the main list and return to its row
     };
 
     TdlgCheckForm(Session &session, Interaction &ui, QString reportFolder, Hooks hooks, QWidget *parent = nullptr);
