@@ -8,6 +8,7 @@
 #include "common/Gbk.h"
 #include "db/Database.h"
 #include "db/DefaultDataBuilder.h"
+#include "summary/SheetList.h"
 
 #include "../common/ToolArgs.h"
 
@@ -112,11 +113,16 @@ int main(int argc, char **argv)
                  out.filePath(QStringLiteral("OldVersion.ini")));
         writeCheckList(QDir(dataDir).filePath(QStringLiteral("exporttable.txt")),
                        out.filePath(QStringLiteral("exporttable.tq")));
+        // The summary dialog keeps its ticks in this file; ship the list so that
+        // the first opening finds it, and never overwrite a user's ticks.
+        const QString sumList = out.filePath(tq::summary::SheetList::fileName());
+        if (!QFileInfo::exists(sumList))
+            tq::summary::SheetList::builtIn().write(sumList);
         const QDir notes(QDir(dataDir).filePath(QStringLiteral("notes")));
         out.mkpath(QStringLiteral("notes"));
         for (const QFileInfo &f : notes.entryInfoList(QDir::Files))
             copyFile(f.absoluteFilePath(), out.filePath(QStringLiteral("notes/") + f.fileName()));
-    } catch (const DbError &e) {
+    } catch (const tq::Error &e) {
         err() << "tq_mkdb: " << e.text() << "\n";
         return 1;
     }
