@@ -25,9 +25,9 @@ QString RuleSyntaxError::message() const
     case Kind::CloseWithoutOpen:
         return QStringLiteral("')' without '('");
     case Kind::TextAfterCondition:
-        break;
+        return QStringLiteral("unexpected text");
     }
-    return QStringLiteral("unexpected text");
+    return {};
 }
 
 namespace {
