@@ -5,274 +5,44 @@
 #include <QFile>
 #include <QSet>
 
-#include <algorithm>
-
 namespace tq::synth {
 
 namespace {
 
-enum class Tok { End, Number, Name, Op, LParen, RParen };
-
-struct Token {
-    Tok kind = Tok::End;
-    QString text; // operator text, or lower-case name
-    qint64 number = 0;
-    int pos = 0;
-};
-
-std::vector<Token> tokenize(const QString &s)
+// The generator's own, shorter wording of a fault in a condition.
+QString describe(const logic::RuleSyntaxError &e)
 {
-    std::vector<Token> out;
-    int i = 0;
-    const int n = int(s.size());
-    while (i < n) {
-        const QChar c = s.at(i);
-        if (c.isSpace()) {
-            ++i;
-            continue;
-        }
-        Token t;
-        t.pos = i;
-        if (c.isDigit()) {
-            int j = i;
-            while (j < n && s.at(j).isDigit())
-                ++j;
-            bool ok = false;
-            t.kind = Tok::Number;
-            t.number = s.mid(i, j - i).toLongLong(&ok);
-            if (!ok)
-                throw SynthError(QStringLiteral("number too large at %1 in \"%2\"").arg(i).arg(s));
-            i = j;
-        } else if (c.isLetter() || c == u'_') {
-            int j = i;
-            while (j < n && (s.at(j).isLetterOrNumber() || s.at(j) == u'_'))
-                ++j;
-            t.kind = Tok::Name;
-            t.text = s.mid(i, j - i).toLower();
-            i = j;
-        } else if (c == u'(') {
-            t.kind = Tok::LParen;
-            ++i;
-        } else if (c == u')') {
-            t.kind = Tok::RParen;
-            ++i;
-        } else {
-            static const char *const ops[] = {"<=", ">=", "<>", "!=", "==", "<", ">", "=", "+", "-", "*", "/"};
-            bool found = false;
-            for (const char *op : ops) {
-                const QLatin1StringView v(op);
-                if (s.mid(i, v.size()) == v) {
-                    t.kind = Tok::Op;
-                    t.text = v;
-                    i += int(v.size());
-                    found = true;
-                    break;
-                }
-            }
-            if (!found)
-                throw SynthError(QStringLiteral("unexpected '%1' at %2 in \"%3\"").arg(c).arg(i).arg(s));
-        }
-        out.push_back(std::move(t));
+    using Kind = logic::RuleSyntaxError::Kind;
+    switch (e.kind) {
+    case Kind::NumberTooLarge:
+        return QStringLiteral("number too large");
+    case Kind::KeywordAsOperand:
+    case Kind::OperandExpectedAtEnd:
+        return QStringLiteral("operand expected");
+    case Kind::CloseWithoutOpen:
+        return QStringLiteral("unexpected text");
+    default:
+        return e.message();
     }
-    Token end;
-    end.pos = n;
-    out.push_back(end);
-    return out;
 }
 
 } // namespace
 
-// Recursive descent in SQLite's precedence: or < and < not < = <> < < <= > >=
-// < + - < * / < unary minus.
-class RuleParser {
-public:
-    RuleParser(const QString &text, const RuleExpression::Resolver &resolve)
-        : m_text(text), m_tokens(tokenize(text)), m_resolve(resolve)
-    {
-    }
-
-    RuleExpression run()
-    {
-        m_expr.m_root = parseOr();
-        if (peek().kind != Tok::End)
-            fail(QStringLiteral("unexpected text"));
-        return std::move(m_expr);
-    }
-
-private:
-    using Op = RuleExpression::Op;
-
-    const Token &peek() const { return m_tokens[m_pos]; }
-    bool isWord(const char *w) const { return peek().kind == Tok::Name && peek().text == QLatin1StringView(w); }
-    bool isOp(const char *o) const { return peek().kind == Tok::Op && peek().text == QLatin1StringView(o); }
-
-    [[noreturn]] void fail(const QString &why) const
-    {
-        throw SynthError(QStringLiteral("%1 at %2 in \"%3\"").arg(why).arg(peek().pos).arg(m_text));
-    }
-
-    int node(Op op, int a = -1, int b = -1, qint64 value = 0)
-    {
-        m_expr.m_nodes.push_back({op, a, b, value});
-        return int(m_expr.m_nodes.size()) - 1;
-    }
-
-    int parseOr()
-    {
-        int left = parseAnd();
-        while (isWord("or")) {
-            ++m_pos;
-            left = node(Op::Or, left, parseAnd());
-        }
-        return left;
-    }
-
-    int parseAnd()
-    {
-        int left = parseNot();
-        while (isWord("and")) {
-            ++m_pos;
-            left = node(Op::And, left, parseNot());
-        }
-        return left;
-    }
-
-    int parseNot()
-    {
-        if (isWord("not")) {
-            ++m_pos;
-            return node(Op::Not, parseNot());
-        }
-        return parseEquality();
-    }
-
-    int parseEquality()
-    {
-        int left = parseRelation();
-        for (;;) {
-            Op op;
-            if (isOp("=") || isOp("=="))
-                op = Op::Eq;
-            else if (isOp("<>") || isOp("!="))
-                op = Op::Ne;
-            else
-                return left;
-            ++m_pos;
-            left = node(op, left, parseRelation());
-        }
-    }
-
-    int parseRelation()
-    {
-        int left = parseSum();
-        for (;;) {
-            Op op;
-            if (isOp("<"))
-                op = Op::Lt;
-            else if (isOp("<="))
-                op = Op::Le;
-            else if (isOp(">"))
-                op = Op::Gt;
-            else if (isOp(">="))
-                op = Op::Ge;
-            else
-                return left;
-            ++m_pos;
-            left = node(op, left, parseSum());
-        }
-    }
-
-    int parseSum()
-    {
-        int left = parseProduct();
-        for (;;) {
-            Op op;
-            if (isOp("+"))
-                op = Op::Add;
-            else if (isOp("-"))
-                op = Op::Sub;
-            else
-                return left;
-            ++m_pos;
-            left = node(op, left, parseProduct());
-        }
-    }
-
-    int parseProduct()
-    {
-        int left = parseUnary();
-        for (;;) {
-            Op op;
-            if (isOp("*"))
-                op = Op::Mul;
-            else if (isOp("/"))
-                op = Op::Div;
-            else
-                return left;
-            ++m_pos;
-            left = node(op, left, parseUnary());
-        }
-    }
-
-    int parseUnary()
-    {
-        if (isOp("-")) {
-            ++m_pos;
-            return node(Op::Neg, parseUnary());
-        }
-        if (isOp("+")) {
-            ++m_pos;
-            return parseUnary();
-        }
-        return parsePrimary();
-    }
-
-    int parsePrimary()
-    {
-        const Token &t = peek();
-        switch (t.kind) {
-        case Tok::Number:
-            ++m_pos;
-            return node(Op::Const, -1, -1, t.number);
-        case Tok::Name: {
-            if (t.text == u"and" || t.text == u"or" || t.text == u"not")
-                fail(QStringLiteral("operand expected"));
-            const int slot = m_resolve(t.text);
-            if (slot < 0)
-                fail(QStringLiteral("unknown field '%1'").arg(t.text));
-            ++m_pos;
-            if (std::find(m_expr.m_slots.begin(), m_expr.m_slots.end(), slot) == m_expr.m_slots.end())
-                m_expr.m_slots.push_back(slot);
-            return node(Op::Field, -1, -1, slot);
-        }
-        case Tok::LParen: {
-            ++m_pos;
-            const int inner = parseOr();
-            if (peek().kind != Tok::RParen)
-                fail(QStringLiteral("')' expected"));
-            ++m_pos;
-            return inner;
-        }
-        default:
-            fail(QStringLiteral("operand expected"));
-        }
-    }
-
-    QString m_text;
-    std::vector<Token> m_tokens;
-    std::size_t m_pos = 0;
-    const RuleExpression::Resolver &m_resolve;
-    RuleExpression m_expr;
-};
-
 RuleExpression RuleExpression::compile(const QString &text, const Resolver &resolve)
 {
-    return RuleParser(text, resolve).run();
+    RuleExpression e;
+    try {
+        e.m_tree = logic::RuleTree::parse(text, resolve, logic::RuleCharset::Unicode);
+    } catch (const logic::RuleSyntaxError &fault) {
+        throw SynthError(QStringLiteral("%1 at %2 in \"%3\"").arg(describe(fault)).arg(fault.pos).arg(text));
+    }
+    return e;
 }
 
 qint64 RuleExpression::eval(int i, const qint64 *v) const
 {
-    const Node &n = m_nodes[std::size_t(i)];
+    using Op = logic::RuleTree::Op;
+    const logic::RuleTree::Node &n = m_tree.nodes[std::size_t(i)];
     switch (n.op) {
     case Op::Const:
         return n.value;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/RuleGrammar.h"
+
 #include <QString>
 
 #include <functional>
@@ -34,26 +36,15 @@ public:
     RuleExpression() = default;
     static RuleExpression compile(const QString &text, const Resolver &resolve);
 
-    qint64 evaluate(const qint64 *values) const { return m_root < 0 ? 0 : eval(m_root, values); }
+    qint64 evaluate(const qint64 *values) const { return m_tree.root < 0 ? 0 : eval(m_tree.root, values); }
     bool holds(const qint64 *values) const { return evaluate(values) != 0; }
     // The distinct slots the expression reads, in order of first use.
-    const std::vector<int> &readSlots() const { return m_slots; }
+    const std::vector<int> &readSlots() const { return m_tree.fields; }
 
 private:
-    enum class Op : unsigned char { Const, Field, Neg, Add, Sub, Mul, Div, Eq, Ne, Lt, Le, Gt, Ge, And, Or, Not };
-    struct Node {
-        Op op;
-        int a = -1;
-        int b = -1;
-        qint64 value = 0; // constant, or slot for Op::Field
-    };
-    friend class RuleParser;
-
     qint64 eval(int node, const qint64 *v) const;
 
-    std::vector<Node> m_nodes;
-    int m_root = -1;
-    std::vector<int> m_slots;
+    logic::RuleTree m_tree; // fields resolved to slots
 };
 
 // One line of the rule list: number, failure condition (true = the record

@@ -7,9 +7,11 @@
 // synthetic records, so the condition is translated with the meaning those
 // give it: SQL's precedence, comparisons and logic yielding 1 or 0, arithmetic
 // on 64-bit whole numbers. The tool runs before the core library is built and
-// therefore stands on QtCore (and the catalogue's CSV reader) alone.
+// therefore stands on QtCore (and the catalogue's CSV reader and the
+// conditions' grammar) alone.
 
 #include "common/Csv.h"
+#include "logic/RuleGrammar.h"
 
 #include "../common/ToolArgs.h"
 
@@ -54,12 +56,6 @@ QHash<QString, int> catalogueFields(const QString &path)
     return fields;
 }
 
-// A failure in a condition, at a character position of it.
-struct ConditionError {
-    QString why;
-    int pos;
-};
-
 // The C++ text of one part of a condition. Arithmetic becomes calls of the
 // saturating helpers, so every number-valued part is a single operand; only
 // comparisons and the logical operators stand as infix operators.
@@ -70,106 +66,16 @@ struct Expr {
     Shape shape = Shape::Atom;
 };
 
-enum class Tok { End, Number, Name, Op, LParen, RParen };
-
-struct Token {
-    Tok kind = Tok::End;
-    QString text; // operator text, lower-case name, or the digits of a number
-    int pos = 0;
-};
-
-bool isAsciiLetter(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
-}
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-std::vector<Token> tokenize(const QString &s)
-{
-    std::vector<Token> out;
-    int i = 0;
-    const int n = int(s.size());
-    while (i < n) {
-        const QChar c = s.at(i);
-        if (c == u' ') {
-            ++i;
-            continue;
-        }
-        Token t;
-        t.pos = i;
-        if (isAsciiDigit(c)) {
-            int j = i;
-            while (j < n && isAsciiDigit(s.at(j)))
-                ++j;
-            t.kind = Tok::Number;
-            t.text = s.mid(i, j - i);
-            bool ok = false;
-            t.text.toLongLong(&ok);
-            if (!ok)
-                throw ConditionError{QStringLiteral("number %1 is too large").arg(t.text), i};
-            t.text = QString::number(t.text.toLongLong()); // no leading zeros: they would read as octal
-            i = j;
-        } else if (isAsciiLetter(c)) {
-            int j = i;
-            while (j < n && (isAsciiLetter(s.at(j)) || isAsciiDigit(s.at(j))))
-                ++j;
-            t.kind = Tok::Name;
-            t.text = s.mid(i, j - i).toLower();
-            i = j;
-        } else if (c == u'(') {
-            t.kind = Tok::LParen;
-            ++i;
-        } else if (c == u')') {
-            t.kind = Tok::RParen;
-            ++i;
-        } else {
-            static const char *const ops[] = {"<=", ">=", "<>", "!=", "==", "<", ">", "=", "+", "-", "*", "/"};
-            for (const char *op : ops) {
-                const QLatin1StringView v(op);
-                if (s.mid(i, v.size()) == v) {
-                    t.kind = Tok::Op;
-                    t.text = v;
-                    break;
-                }
-            }
-            if (t.kind != Tok::Op)
-                throw ConditionError{QStringLiteral("unexpected '%1'").arg(c), i};
-            i += int(t.text.size());
-        }
-        out.push_back(std::move(t));
-    }
-    Token end;
-    end.pos = n;
-    out.push_back(end);
-    return out;
-}
-
-// Recursive descent in SQLite's precedence: or < and < not < = <> < < <= > >=
-// < + - < * / < unary minus, as the synthetic records' evaluator reads it.
+// Writes a parsed condition as a C++ expression of type bool over `v`, with the
+// meaning the synthetic records' evaluator gives it.
 class Translator {
 public:
-    Translator(const QString &text, const QHash<QString, int> &known) : m_tokens(tokenize(text)), m_known(known) {}
+    Translator(const tq::logic::RuleTree &tree, const QHash<QString, int> &known) : m_tree(tree), m_known(known) {}
 
-    // The condition as a C++ expression of type bool over `v`.
-    QString run()
-    {
-        const Expr e = asBool(parseOr());
-        if (peek().kind != Tok::End)
-            fail(peek().kind == Tok::RParen ? QStringLiteral("')' without '('") : QStringLiteral("unexpected text"));
-        return e.code;
-    }
-    // The catalogue numbers of the fields the condition names.
-    const QList<int> &fields() const { return m_fields; }
+    QString run() const { return asBool(translate(m_tree.root)).code; }
 
 private:
-    const Token &peek() const { return m_tokens[m_pos]; }
-    bool isWord(const char *w) const { return peek().kind == Tok::Name && peek().text == QLatin1StringView(w); }
-    bool isOp(const char *o) const { return peek().kind == Tok::Op && peek().text == QLatin1StringView(o); }
-    [[noreturn]] void fail(const QString &why) const { throw ConditionError{why, peek().pos}; }
+    using Op = tq::logic::RuleTree::Op;
 
     // SQL: a number is true when it is not 0; a truth is 1 or 0 as a number.
     static Expr asBool(const Expr &e)
@@ -188,171 +94,62 @@ private:
     {
         return {QStringLiteral("%1(%2, %3)").arg(QLatin1StringView(helper), asInt(a).code, asInt(b).code)};
     }
-
-    Expr parseOr()
-    {
-        Expr left = parseAnd();
-        while (isWord("or")) {
-            ++m_pos;
-            const Expr right = parseAnd();
-            // && inside || is unambiguous, but the parentheses say what SQL's
-            // precedence says and keep the compiler's warning quiet.
-            left = {grouped(asBool(left), Expr::Shape::And) + QStringLiteral(" || ") +
-                        grouped(asBool(right), Expr::Shape::And),
-                    true, Expr::Shape::Or};
-        }
-        return left;
-    }
-
-    Expr parseAnd()
-    {
-        Expr left = parseNot();
-        while (isWord("and")) {
-            ++m_pos;
-            const Expr right = parseNot();
-            left = {grouped(asBool(left), Expr::Shape::Or) + QStringLiteral(" && ") +
-                        grouped(asBool(right), Expr::Shape::Or),
-                    true, Expr::Shape::And};
-        }
-        return left;
-    }
-
-    Expr parseNot()
-    {
-        if (isWord("not")) {
-            ++m_pos;
-            const Expr inner = asBool(parseNot());
-            return {QStringLiteral("!(%1)").arg(inner.code), true, Expr::Shape::Atom};
-        }
-        return parseEquality();
-    }
-
-    Expr compare(const Expr &a, const char *op, const Expr &b)
+    // A comparison as an operand is a number here (asInt), so chains like
+    // a = b = c keep SQL's meaning.
+    static Expr compare(const Expr &a, const char *op, const Expr &b)
     {
         return {asInt(a).code + QLatin1Char(' ') + QLatin1StringView(op) + QLatin1Char(' ') + asInt(b).code, true,
                 Expr::Shape::Compare};
     }
 
-    Expr parseEquality()
+    Expr translate(int i) const
     {
-        Expr left = parseRelation();
-        for (;;) {
-            const char *op;
-            if (isOp("=") || isOp("=="))
-                op = "==";
-            else if (isOp("<>") || isOp("!="))
-                op = "!=";
-            else
-                return left;
-            ++m_pos;
-            // A comparison as an operand is a number here (asInt), so chains
-            // like a = b = c keep SQL's meaning.
-            left = compare(left, op, parseRelation());
+        const tq::logic::RuleTree::Node &n = m_tree.nodes[std::size_t(i)];
+        switch (n.op) {
+        case Op::Const:
+            return {QString::number(n.value)}; // no leading zeros: they would read as octal
+        case Op::Field:
+            return {QStringLiteral("v[%1]").arg(m_known.key(int(n.value)))};
+        case Op::Neg:
+            return {QStringLiteral("negSat(%1)").arg(asInt(translate(n.a)).code)};
+        case Op::Add:
+            return call("addSat", translate(n.a), translate(n.b));
+        case Op::Sub:
+            return call("subSat", translate(n.a), translate(n.b));
+        case Op::Mul:
+            return call("mulSat", translate(n.a), translate(n.b));
+        case Op::Div:
+            return call("divSat", translate(n.a), translate(n.b));
+        case Op::Eq:
+            return compare(translate(n.a), "==", translate(n.b));
+        case Op::Ne:
+            return compare(translate(n.a), "!=", translate(n.b));
+        case Op::Lt:
+            return compare(translate(n.a), "<", translate(n.b));
+        case Op::Le:
+            return compare(translate(n.a), "<=", translate(n.b));
+        case Op::Gt:
+            return compare(translate(n.a), ">", translate(n.b));
+        case Op::Ge:
+            return compare(translate(n.a), ">=", translate(n.b));
+        case Op::And:
+            return {grouped(asBool(translate(n.a)), Expr::Shape::Or) + QStringLiteral(" && ") +
+                        grouped(asBool(translate(n.b)), Expr::Shape::Or),
+                    true, Expr::Shape::And};
+        case Op::Or:
+            // && inside || is unambiguous, but the parentheses say what SQL's
+            // precedence says and keep the compiler's warning quiet.
+            return {grouped(asBool(translate(n.a)), Expr::Shape::And) + QStringLiteral(" || ") +
+                        grouped(asBool(translate(n.b)), Expr::Shape::And),
+                    true, Expr::Shape::Or};
+        case Op::Not:
+            return {QStringLiteral("!(%1)").arg(asBool(translate(n.a)).code), true, Expr::Shape::Atom};
         }
+        return {};
     }
 
-    Expr parseRelation()
-    {
-        Expr left = parseSum();
-        for (;;) {
-            const char *op;
-            if (isOp("<"))
-                op = "<";
-            else if (isOp("<="))
-                op = "<=";
-            else if (isOp(">"))
-                op = ">";
-            else if (isOp(">="))
-                op = ">=";
-            else
-                return left;
-            ++m_pos;
-            left = compare(left, op, parseSum());
-        }
-    }
-
-    Expr parseSum()
-    {
-        Expr left = parseProduct();
-        for (;;) {
-            const char *helper;
-            if (isOp("+"))
-                helper = "addSat";
-            else if (isOp("-"))
-                helper = "subSat";
-            else
-                return left;
-            ++m_pos;
-            left = call(helper, left, parseProduct());
-        }
-    }
-
-    Expr parseProduct()
-    {
-        Expr left = parseUnary();
-        for (;;) {
-            const char *helper;
-            if (isOp("*"))
-                helper = "mulSat";
-            else if (isOp("/"))
-                helper = "divSat";
-            else
-                return left;
-            ++m_pos;
-            left = call(helper, left, parseUnary());
-        }
-    }
-
-    Expr parseUnary()
-    {
-        if (isOp("-")) {
-            ++m_pos;
-            return {QStringLiteral("negSat(%1)").arg(asInt(parseUnary()).code)};
-        }
-        if (isOp("+")) {
-            ++m_pos;
-            return parseUnary();
-        }
-        return parsePrimary();
-    }
-
-    Expr parsePrimary()
-    {
-        const Token &t = peek();
-        switch (t.kind) {
-        case Tok::Number:
-            ++m_pos;
-            return {t.text};
-        case Tok::Name: {
-            if (t.text == u"and" || t.text == u"or" || t.text == u"not")
-                fail(QStringLiteral("operand expected before '%1'").arg(t.text));
-            const auto f = m_known.constFind(t.text);
-            if (f == m_known.constEnd())
-                fail(QStringLiteral("unknown field '%1'").arg(t.text));
-            if (!m_fields.contains(*f))
-                m_fields << *f;
-            ++m_pos;
-            return {QStringLiteral("v[%1]").arg(t.text)};
-        }
-        case Tok::LParen: {
-            ++m_pos;
-            Expr inner = parseOr();
-            if (peek().kind != Tok::RParen)
-                fail(QStringLiteral("')' expected"));
-            ++m_pos;
-            return inner;
-        }
-        case Tok::End:
-            fail(QStringLiteral("operand expected at the end"));
-        default:
-            fail(QStringLiteral("operand expected"));
-        }
-    }
-
-    std::vector<Token> m_tokens;
-    std::size_t m_pos = 0;
+    const tq::logic::RuleTree &m_tree;
     const QHash<QString, int> &m_known;
-    QList<int> m_fields;
 };
 
 struct RuleLine {
@@ -408,18 +205,19 @@ std::vector<RuleLine> readRules(const QString &path, const QHash<QString, int> &
         if (cols[1].trimmed().isEmpty())
             fail(QStringLiteral("rule %1: empty condition").arg(r.no));
         try {
-            Translator t(cols[1], known);
-            r.condition = t.run();
-            if (t.fields().isEmpty())
+            const auto tree = tq::logic::RuleTree::parse(
+                cols[1], [&](const QString &name) { return known.value(name, -1); }, tq::logic::RuleCharset::Ascii);
+            r.condition = Translator(tree, known).run();
+            if (tree.fields.empty())
                 fail(QStringLiteral("rule %1: the condition names no field").arg(r.no));
-            for (int field : t.fields()) {
+            for (int field : tree.fields) {
                 if (!usedFields.contains(field))
                     usedFields << field;
             }
-        } catch (const ConditionError &e) {
+        } catch (const tq::logic::RuleSyntaxError &e) {
             const int column = int(cols[0].size()) + 1 + e.pos + 1;
             throw ToolError{
-                QStringLiteral("%1:%2:%3: rule %4: %5").arg(path).arg(lineNo).arg(column).arg(r.no).arg(e.why)};
+                QStringLiteral("%1:%2:%3: rule %4: %5").arg(path).arg(lineNo).arg(column).arg(r.no).arg(e.message())};
         }
         r.explain = cols[2].toUtf8();
         r.text = cols[3].toUtf8();

@@ -61,6 +61,9 @@ public:
 
     // Raises DbError when `db` lacks a table the program cannot work without.
     static void requireSurveyTables(db::Database &db);
+    // ct_label.db_name of `db`, empty when the table has no row; raises
+    // DbError when the table or the column is missing.
+    static QString readLabel(db::Database &db);
 
 signals:
     // Another file (or the same one again) has been opened: lists must be
@@ -69,8 +72,6 @@ signals:
     void labelChanged(const QString &label);
 
 private:
-    static QString readLabel(db::Database &db);
-
     db::Database m_db;
     logic::FieldHints m_hints;
     QString m_path;

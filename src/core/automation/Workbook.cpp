@@ -3,6 +3,7 @@
 #include "automation/FormulaReferences.h"
 #include "automation/SharedStrings.h"
 #include "automation/StyleSheet.h"
+#include "automation/XlsxStreamWriter.h"
 #include "automation/XmlUtil.h"
 #include "common/Error.h"
 #include "common/Interaction.h"
@@ -284,17 +285,8 @@ int Workbook::indexOf(const Worksheet *sheet) const
 
 void Workbook::checkSheetName(const QString &name, const Worksheet *except) const
 {
-    if (name.trimmed().isEmpty())
-        throw Error(QStringLiteral("工作表名称不能为空"));
-    if (name.size() > 31)
-        throw Error(QStringLiteral("工作表名称“%1”超过 31 个字符").arg(name));
-    static const QString forbidden = QStringLiteral("[]:*?/\\");
-    for (QChar c : name) {
-        if (forbidden.contains(c) || c.unicode() < 0x20)
-            throw Error(QStringLiteral("工作表名称“%1”含有不允许的字符 %2").arg(name, QString(c)));
-    }
-    if (name.startsWith(u'\'') || name.endsWith(u'\''))
-        throw Error(QStringLiteral("工作表名称“%1”不能以单引号开头或结尾").arg(name));
+    // What spreadsheet programs refuse in any workbook, and two sheets of one name.
+    XlsxStreamWriter::checkSheetName(name);
     const Worksheet *other = findSheet(name);
     if (other && other != except)
         throw Error(QStringLiteral("已经有名为“%1”的工作表").arg(name));

@@ -9,7 +9,6 @@
 #include "common/Error.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <map>
 
@@ -71,20 +70,6 @@ const std::string &columnLetters(int column)
     if (n.empty())
         n = CellAddress::columnName(column).toStdString();
     return n;
-}
-
-void appendInt(std::string &out, long long v)
-{
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
-void appendDouble(std::string &out, double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
 }
 
 // A plain decimal number as someone types it; codes with leading zeros and
@@ -444,23 +429,23 @@ std::string Worksheet::toXml(const std::vector<std::uint32_t> &stringIds, bool s
             continue;
         const long long rowNumber = (long long)ri + 1;
         cells += "<row r=\"";
-        appendInt(cells, rowNumber);
+        XmlUtil::appendInt(cells, rowNumber);
         cells += '"';
         if (row.customFormat) {
             cells += " s=\"";
-            appendInt(cells, row.style);
+            XmlUtil::appendInt(cells, row.style);
             cells += "\" customFormat=\"1\"";
         }
         if (row.customHeight) {
             cells += " ht=\"";
-            appendDouble(cells, row.height);
+            XmlUtil::appendDouble(cells, row.height);
             cells += "\" customHeight=\"1\"";
         }
         if (row.hidden)
             cells += " hidden=\"1\"";
         if (row.outline) {
             cells += " outlineLevel=\"";
-            appendInt(cells, row.outline);
+            XmlUtil::appendInt(cells, row.outline);
             cells += '"';
         }
         if (row.collapsed)
@@ -472,11 +457,11 @@ std::string Worksheet::toXml(const std::vector<std::uint32_t> &stringIds, bool s
                 continue;
             cells += "<c r=\"";
             cells += columnLetters(int(ci + 1));
-            appendInt(cells, rowNumber);
+            XmlUtil::appendInt(cells, rowNumber);
             cells += '"';
             if (c.style) {
                 cells += " s=\"";
-                appendInt(cells, c.style);
+                XmlUtil::appendInt(cells, c.style);
                 cells += '"';
             }
             switch (c.kind) {
@@ -485,12 +470,12 @@ std::string Worksheet::toXml(const std::vector<std::uint32_t> &stringIds, bool s
                 break;
             case Number:
                 cells += "><v>";
-                appendDouble(cells, c.number);
+                XmlUtil::appendDouble(cells, c.number);
                 cells += "</v></c>";
                 break;
             case Text:
                 cells += " t=\"s\"><v>";
-                appendInt(cells, stringIds[c.ref]);
+                XmlUtil::appendInt(cells, stringIds[c.ref]);
                 cells += "</v></c>";
                 break;
             case Boolean:

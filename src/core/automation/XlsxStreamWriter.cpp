@@ -4,16 +4,12 @@
 #include "automation/CellMeasure.h"
 #include "automation/StyleSheet.h"
 #include "automation/XmlUtil.h"
-#include "common/AtomicFile.h"
+#include "automation/ZipWriter.h"
 #include "common/Error.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -58,20 +54,6 @@ const char kSheetSuffix[] =
     R"(</sheetData><pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/>)"
     R"(</worksheet>)";
 
-void appendInt(std::string &out, long long v)
-{
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
-void appendDouble(std::string &out, double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
 int digitCount(unsigned long long v)
 {
     int n = 1;
@@ -80,11 +62,6 @@ int digitCount(unsigned long long v)
         ++n;
     }
     return n;
-}
-
-QString saveError(const QString &path, const QString &why)
-{
-    return QStringLiteral("无法保存工作簿“%1”：%2").arg(QDir::toNativeSeparators(path), why);
 }
 
 } // namespace
@@ -309,7 +286,7 @@ void XlsxStreamWriter::beginRow(int row)
     m_row = row;
     m_nextColumn = 1;
     m_raw += "<row r=\"";
-    appendInt(m_raw, row);
+    XmlUtil::appendInt(m_raw, row);
     m_raw += "\">";
 }
 
@@ -336,12 +313,12 @@ void XlsxStreamWriter::beginCell(int column, int style)
     if (column != m_nextColumn) {
         m_raw += " r=\"";
         m_raw += CellAddress::columnName(column).toLatin1().constData();
-        appendInt(m_raw, m_row);
+        XmlUtil::appendInt(m_raw, m_row);
         m_raw += '"';
     }
     if (style) {
         m_raw += " s=\"";
-        appendInt(m_raw, style);
+        XmlUtil::appendInt(m_raw, style);
         m_raw += '"';
     }
     m_nextColumn = column + 1;
@@ -366,7 +343,7 @@ void XlsxStreamWriter::addNumber(int column, double value, int style)
         return addInteger(column, qint64(value), style);
     beginCell(column, style);
     m_raw += "><v>";
-    appendDouble(m_raw, value);
+    XmlUtil::appendDouble(m_raw, value);
     m_raw += "</v></c>";
     if (column >= m_fitFirst && column <= m_fitLast)
         measure(column, textUnits(shownNumber(value, m_styles[std::size_t(style)].numberFormat)), style);
@@ -376,7 +353,7 @@ void XlsxStreamWriter::addInteger(int column, qint64 value, int style)
 {
     beginCell(column, style);
     m_raw += "><v>";
-    appendInt(m_raw, value);
+    XmlUtil::appendInt(m_raw, value);
     m_raw += "</v></c>";
     if (column < m_fitFirst || column > m_fitLast)
         return;
@@ -429,7 +406,7 @@ std::string XlsxStreamWriter::sheetPrefix() const
     if (m_row > 0 && m_lastColumn > 0) {
         s += ':';
         s += CellAddress::columnName(m_lastColumn).toLatin1().constData();
-        appendInt(s, m_row);
+        XmlUtil::appendInt(s, m_row);
     }
     s += R"("/><sheetViews><sheetView tabSelected="1" workbookViewId="0"/></sheetViews>)"
          R"(<sheetFormatPr defaultRowHeight="13.5"/>)";
@@ -440,11 +417,11 @@ std::string XlsxStreamWriter::sheetPrefix() const
         // One digit of margin on either side, as the spreadsheet programs leave.
         const double width = std::min(255.0, std::ceil((m_widest[i] + 1.5) * 4) / 4);
         cols += "<col min=\"";
-        appendInt(cols, static_cast<long long>(i + 1));
+        XmlUtil::appendInt(cols, static_cast<long long>(i + 1));
         cols += "\" max=\"";
-        appendInt(cols, static_cast<long long>(i + 1));
+        XmlUtil::appendInt(cols, static_cast<long long>(i + 1));
         cols += "\" width=\"";
-        appendDouble(cols, width);
+        XmlUtil::appendDouble(cols, width);
         cols += "\" bestFit=\"1\" customWidth=\"1\"/>";
     }
     if (!cols.empty())
@@ -491,83 +468,23 @@ void XlsxStreamWriter::finish()
     uLong crc = crc32_combine(head.crc, m_body->crc, z_off_t(m_body->rawSize));
     sheet.crc = zip_uint32_t(crc32_combine(crc, tail.crc, z_off_t(tail.rawSize)));
     zip_error_init(&sheet.error);
+    const auto finiSheetError = qScopeGuard([&] { zip_error_fini(&sheet.error); });
 
     const std::string contentTypes = kContentTypes, rootRels = kRootRels, workbook = workbookXml(),
                       workbookRels = kWorkbookRels, styles = m_styleSheet->toXml();
 
-    const QFileInfo info(m_path);
-    if (!info.absoluteDir().exists())
-        throw FileError(saveError(m_path, QStringLiteral("文件夹不存在")));
-    if (info.isDir())
-        throw FileError(saveError(m_path, QStringLiteral("那是一个文件夹")));
-
     // The package is put together in memory (the sheet is compressed already,
-    // so it is about the size of the file) and written through AtomicFile:
-    // the file appears under its name only when it is whole and durable.
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *memory = zip_source_buffer_create(nullptr, 0, 0, &error);
-    if (!memory) {
-        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
-        zip_error_fini(&error);
-        throw FileError(saveError(m_path, why));
-    }
-    zip_source_keep(memory); // it outlives the archive: its bytes are the file
-    const auto freeMemory = qScopeGuard([&] { zip_source_free(memory); });
-    zip_t *za = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
-    if (!za) {
-        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
-        zip_error_fini(&error);
-        throw FileError(saveError(m_path, why));
-    }
-    zip_error_fini(&error);
-    const auto fail = [&](const QString &why) {
-        zip_discard(za);
-        zip_error_fini(&sheet.error);
-        throw FileError(saveError(m_path, why));
-    };
-    const auto zipWhy = [&] { return QString::fromLocal8Bit(zip_error_strerror(zip_get_error(za))); };
-    const auto addBuffer = [&](const char *name, const std::string &data) {
-        zip_source_t *src = zip_source_buffer(za, data.data(), data.size(), 0);
-        if (!src)
-            fail(zipWhy());
-        if (zip_file_add(za, name, src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
-            zip_source_free(src);
-            fail(zipWhy());
-        }
-    };
-    addBuffer("[Content_Types].xml", contentTypes);
-    addBuffer("_rels/.rels", rootRels);
-    addBuffer("xl/workbook.xml", workbook);
-    addBuffer("xl/_rels/workbook.xml.rels", workbookRels);
-    addBuffer("xl/styles.xml", styles);
-    zip_source_t *src = zip_source_function(za, &PrecompressedSource::callback, &sheet);
-    if (!src)
-        fail(zipWhy());
-    if (zip_file_add(za, "xl/worksheets/sheet1.xml", src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
-        zip_source_free(src);
-        fail(zipWhy());
-    }
-    if (zip_close(za) != 0)
-        fail(zipWhy());
-    zip_error_fini(&sheet.error);
+    // so it is about the size of the file) before it is written.
+    ZipWriter zip(m_path);
+    zip.add(QStringLiteral("[Content_Types].xml"), contentTypes);
+    zip.add(QStringLiteral("_rels/.rels"), rootRels);
+    zip.add(QStringLiteral("xl/workbook.xml"), workbook);
+    zip.add(QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRels);
+    zip.add(QStringLiteral("xl/styles.xml"), styles);
+    zip.add(QStringLiteral("xl/worksheets/sheet1.xml"), &PrecompressedSource::callback, &sheet);
+    zip.close();
     m_body.reset(); // its bytes are in the package now
-
-    const auto memoryFailed = [&] {
-        return FileError(saveError(m_path, QString::fromLocal8Bit(zip_error_strerror(zip_source_error(memory)))));
-    };
-    if (zip_source_open(memory) != 0)
-        throw memoryFailed();
-    AtomicFile file(m_path, QStringLiteral("工作簿"));
-    file.open();
-    std::vector<char> buf(std::size_t(1) << 20);
-    zip_int64_t got = 0;
-    while ((got = zip_source_read(memory, buf.data(), buf.size())) > 0)
-        file.write(buf.data(), got);
-    zip_source_close(memory);
-    if (got < 0)
-        throw memoryFailed();
-    file.commit();
+    zip.commit();
 }
 
 } // namespace tq::automation

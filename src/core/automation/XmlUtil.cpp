@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -127,6 +128,20 @@ QString XmlUtil::decodeEscapes(const QString &text)
         }
     }
     return out;
+}
+
+void XmlUtil::appendInt(std::string &out, long long v)
+{
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+void XmlUtil::appendDouble(std::string &out, double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
 }
 
 pugi::xml_node XmlUtil::ensureChild(pugi::xml_node parent, const char *name, std::initializer_list<const char *> order)

@@ -23,6 +23,9 @@ public:
     static void appendEscaped(std::string &out, const QString &text, bool attribute = false);
     // Undoes the _xHHHH_ form.
     static QString decodeEscapes(const QString &text);
+    // Appends a number as XML text, in the shortest form that reads back the same.
+    static void appendInt(std::string &out, long long v);
+    static void appendDouble(std::string &out, double v);
 
     // The child `name` of `parent`, created at its place in `order` (the
     // element order the schema prescribes) when missing.

@@ -1,12 +1,11 @@
 #include "automation/ZipPackage.h"
 
-#include "common/AtomicFile.h"
+#include "automation/ZipWriter.h"
 #include "common/Error.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include <zip.h>
 
@@ -88,69 +87,14 @@ std::vector<ZipPackage::Part> ZipPackage::read(const QString &path)
 
 void ZipPackage::write(const QString &path, const std::vector<Part> &parts)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
-        throw FileError(QStringLiteral("无法保存工作簿“%1”：文件夹不存在").arg(shown));
-    if (info.isDir())
-        throw FileError(QStringLiteral("无法保存工作簿“%1”：那是一个文件夹").arg(shown));
-
-    // The archive is built in memory and then written through AtomicFile, so
-    // that the file appears under its name only when it is whole and a full
-    // disk is reported with the system's own words.
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *memory = zip_source_buffer_create(nullptr, 0, 0, &error);
-    if (!memory) {
-        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
-        zip_error_fini(&error);
-        throw FileError(QStringLiteral("无法保存工作簿“%1”：%2").arg(shown, why));
-    }
-    zip_source_keep(memory); // it outlives the archive: its bytes are the file
-    const auto freeMemory = qScopeGuard([&] { zip_source_free(memory); });
-    zip_t *za = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
-    if (!za) {
-        const QString why = QString::fromLocal8Bit(zip_error_strerror(&error));
-        zip_error_fini(&error);
-        throw FileError(QStringLiteral("无法保存工作簿“%1”：%2").arg(shown, why));
-    }
-    zip_error_fini(&error);
-    auto fail = [&](const QString &why) {
-        zip_discard(za);
-        throw FileError(QStringLiteral("无法保存工作簿“%1”：%2").arg(shown, why));
-    };
+    ZipWriter zip(path);
     for (const Part &p : parts) {
-        zip_source_t *src = zip_source_buffer(za, p.data.data(), p.data.size(), 0);
-        if (!src)
-            fail(QString::fromLocal8Bit(zip_error_strerror(zip_get_error(za))));
-        const zip_int64_t idx = zip_file_add(za, p.name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-        if (idx < 0) {
-            zip_source_free(src);
-            fail(QString::fromLocal8Bit(zip_error_strerror(zip_get_error(za))));
-        }
+        const zip_uint64_t index = zip.add(p.name, p.data);
         // Large sheets dominate the saving time; the fastest deflate level
         // still shrinks their repetitive XML well.
-        zip_set_file_compression(za, zip_uint64_t(idx), ZIP_CM_DEFLATE, p.data.size() > (1u << 20) ? 1 : 6);
+        zip.setCompression(index, p.data.size() > (1u << 20) ? 1 : 6);
     }
-    if (zip_close(za) != 0)
-        fail(QString::fromLocal8Bit(zip_error_strerror(zip_get_error(za))));
-
-    const auto memoryFailed = [&] {
-        return FileError(QStringLiteral("无法保存工作簿“%1”：%2")
-                             .arg(shown, QString::fromLocal8Bit(zip_error_strerror(zip_source_error(memory)))));
-    };
-    if (zip_source_open(memory) != 0)
-        throw memoryFailed();
-    AtomicFile file(path, QStringLiteral("工作簿"));
-    file.open();
-    char buf[65536];
-    zip_int64_t got = 0;
-    while ((got = zip_source_read(memory, buf, sizeof buf)) > 0)
-        file.write(buf, got);
-    zip_source_close(memory);
-    if (got < 0)
-        throw memoryFailed();
-    file.commit();
+    zip.commit();
 }
 
 } // namespace tq::automation

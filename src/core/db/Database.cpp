@@ -492,6 +492,19 @@ void Database::compactInto(const QString &target)
     exec(QStringLiteral("VACUUM INTO ?"), {target});
 }
 
+Attachment::Attachment(Database &db, const QString &path, QString alias) : m_db(db), m_alias(std::move(alias))
+{
+    m_db.attach(path, m_alias);
+}
+
+Attachment::~Attachment()
+{
+    try {
+        m_db.detach(m_alias);
+    } catch (const DbError &) {
+    }
+}
+
 // ---------------------------------------------------------------------------
 
 Statement::~Statement()

@@ -89,6 +89,20 @@ private:
     QString m_path;
 };
 
+// Keeps a file attached to a connection while it lives: it is detached
+// however the work on it ends, and a detach that fails is let go.
+class Attachment {
+public:
+    Attachment(Database &db, const QString &path, QString alias);
+    ~Attachment();
+    Attachment(const Attachment &) = delete;
+    Attachment &operator=(const Attachment &) = delete;
+
+private:
+    Database &m_db;
+    QString m_alias;
+};
+
 // A prepared statement. Rows are stepped one by one; columns are read by index.
 class Statement {
 public:

@@ -37,24 +37,6 @@ QString quotedName(const QString &name)
     return QStringLiteral("\"") + name + QStringLiteral("\"");
 }
 
-// Detaches the source however the copy ends.
-class Attached {
-public:
-    Attached(db::Database &db, const QString &path) : m_db(db) { m_db.attach(path, SourceAlias); }
-    ~Attached()
-    {
-        try {
-            m_db.detach(SourceAlias);
-        } catch (const db::DbError &) {
-        }
-    }
-    Attached(const Attached &) = delete;
-    Attached &operator=(const Attached &) = delete;
-
-private:
-    db::Database &m_db;
-};
-
 QStringList conflictLines(const QList<DataImport::Conflict> &conflicts)
 {
     QStringList lines;
@@ -134,7 +116,7 @@ DataImport::FileOutcome DataImport::importSource(ImportSource &source)
     const QString select = QStringLiteral(" SELECT ") + columns + QStringLiteral(" FROM ") + SourceAlias +
                            QStringLiteral(".") + CopyColumns::quoted(T);
     FileOutcome outcome;
-    Attached attached(db, source.copyPath());
+    db::Attachment attached(db, source.copyPath(), SourceAlias);
     try {
         db::Transaction t(db);
         outcome.rows = db.exec(QStringLiteral("INSERT INTO main.") + CopyColumns::quoted(T) + QStringLiteral(" (") +

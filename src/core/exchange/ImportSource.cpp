@@ -1,5 +1,6 @@
 #include "exchange/ImportSource.h"
 
+#include "app/Session.h"
 #include "exchange/ReportHeader.h"
 
 #include <QDir>
@@ -48,14 +49,7 @@ ImportSource::ImportSource(const QString &path, bool restoreHeader)
 
 QString ImportSource::label()
 {
-    db::Statement st = m_db.prepare(QStringLiteral("select * from ct_label"));
-    if (!st.step())
-        return QString();
-    for (int c = 0; c < st.columnCount(); ++c) {
-        if (st.columnName(c).compare(QLatin1String("db_name"), Qt::CaseInsensitive) == 0)
-            return st.textValue(c);
-    }
-    throw db::DbError(QStringLiteral("表 ct_label 中没有字段 db_name"));
+    return Session::readLabel(m_db);
 }
 
 } // namespace tq::exchange

@@ -214,21 +214,6 @@ private:
     db::Database &m_db;
 };
 
-class Attached {
-public:
-    Attached(db::Database &db, const QString &path) : m_db(db) { m_db.attach(path, kAlias); }
-    ~Attached()
-    {
-        try {
-            m_db.detach(kAlias);
-        } catch (const Error &) {
-        }
-    }
-
-private:
-    db::Database &m_db;
-};
-
 } // namespace
 
 QString ListExport::errorMessage(const QString &text)
@@ -392,7 +377,7 @@ void ListExport::writeDatabase(db::Database &db, const ListQuery &query, const Q
         fresh->open(); // an empty file: the engine makes it a database
     }
     {
-        Attached attached(db, fresh ? fresh->temporaryPath() : path);
+        db::Attachment attached(db, fresh ? fresh->temporaryPath() : path, kAlias);
         // Nobody sees a new file before it is complete, and one that fails is
         // thrown away: it needs no journal. A file that was there keeps its
         // journal, so that a failure leaves it as it was.

@@ -25,24 +25,6 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// Detaches the working database however the copy ends.
-class Attached {
-public:
-    Attached(db::Database &db, const QString &path) : m_db(db) { m_db.attach(path, WorkAlias); }
-    ~Attached()
-    {
-        try {
-            m_db.detach(WorkAlias);
-        } catch (const db::DbError &) {
-        }
-    }
-    Attached(const Attached &) = delete;
-    Attached &operator=(const Attached &) = delete;
-
-private:
-    db::Database &m_db;
-};
-
 } // namespace
 
 ReportExport::ReportExport(Session &session, Interaction &ui) : m_session(session), m_ui(ui)
@@ -129,7 +111,7 @@ qint64 ReportExport::write(const QString &target, const QString &label, const QS
         report.execScript(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;"));
         Session::requireSurveyTables(report);
         const QStringList columns = report.columnNames(T);
-        Attached work(report, m_session.path());
+        db::Attachment work(report, m_session.path(), WorkAlias);
         QStringList ours;
         {
             db::Statement st = report.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?, ?)"));

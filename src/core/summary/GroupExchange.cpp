@@ -53,28 +53,6 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// Detaches a file however the work on it ends.
-class Attached {
-public:
-    Attached(db::Database &db, const QString &path, const QString &alias) : m_db(db), m_alias(alias)
-    {
-        m_db.attach(path, alias);
-    }
-    ~Attached()
-    {
-        try {
-            m_db.detach(m_alias);
-        } catch (const Error &) {
-        }
-    }
-    Attached(const Attached &) = delete;
-    Attached &operator=(const Attached &) = delete;
-
-private:
-    db::Database &m_db;
-    QString m_alias;
-};
-
 } // namespace
 
 QString GroupExchange::exchangeFolder(const Settings &settings)
@@ -136,7 +114,7 @@ void GroupExchange::ExportGroups(const QString &sourcePath, const QStringList &t
         db::Database out = db::Database::open(workPath);
         {
             ProgressScope progress(m_ui.progress(), int(tables.size()));
-            Attached src(out, sourcePath, QStringLiteral("grp_source"));
+            db::Attachment src(out, sourcePath, QStringLiteral("grp_source"));
             db::Transaction t(out);
             for (int i = 0; i < tables.size(); ++i) {
                 const QString existing = tableIn(out, QStringLiteral("main"), tables[i]);
@@ -178,7 +156,7 @@ bool GroupExchange::ImportGroups(db::Database &db, const QStringList &tables)
         throw Error(QStringLiteral("所选文件就是当前打开的数据库：%1").arg(QDir::toNativeSeparators(path)));
     const QString alias = QStringLiteral("grp_import");
     {
-        Attached file(db, path, alias);
+        db::Attachment file(db, path, alias);
         ProgressScope progress(m_ui.progress(), int(tables.size()));
         db::Transaction t(db);
         for (const QString &table : tables) {

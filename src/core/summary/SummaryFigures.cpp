@@ -64,6 +64,24 @@ struct SummaryFigures::Bucket {
     qint64 passing[3] = {0, 0, 0}; // records passing each filter
     std::vector<qint64> sums;
     std::vector<unsigned char> any;
+
+    // A row's values on sheet `s`, whose columns start at `first` among the
+    // sums: the count of records passing the sheet's filter, and every sum
+    // that some record gave.
+    void fill(std::vector<QVariant> &values, const SummarySheet &s, std::size_t first) const
+    {
+        const int filter = filterIndex(s.filter);
+        int c = 0;
+        for (const SummaryItem &item : s.items) {
+            for (int k = 0; k < item.columns(); ++k, ++c) {
+                const std::size_t at = first + std::size_t(c);
+                if (item.kind == ItemKind::Count)
+                    values[std::size_t(c)] = passing[filter];
+                else if (any[at])
+                    values[std::size_t(c)] = sums[at];
+            }
+        }
+    }
 };
 
 std::vector<GroupItem> readGroupItems(db::Database &db, qint64 groupId)
@@ -441,16 +459,7 @@ SummaryTables SummaryFigures::byLevel(const std::vector<int> &sheets)
             // the grouped part of the statement: every cell stays empty.
             if (b.passing[filter] > 0) {
                 row.key = ids[l];
-                int c = 0;
-                for (const SummaryItem &item : s.items) {
-                    for (int k = 0; k < item.columns(); ++k, ++c) {
-                        const std::size_t at = first + std::size_t(c);
-                        if (item.kind == ItemKind::Count)
-                            row.values[std::size_t(c)] = b.passing[filter];
-                        else if (b.any[at])
-                            row.values[std::size_t(c)] = b.sums[at];
-                    }
-                }
+                b.fill(row.values, s, first);
             }
             table.push_back(std::move(row));
         }
@@ -476,23 +485,13 @@ SummaryTables SummaryFigures::byItems(const std::vector<int> &sheets, const std:
     for (int n : sheets) {
         const SummarySheet &s = m_defs.sheet(n);
         const int width = s.valueColumns();
-        const int filter = filterIndex(s.filter);
         SummaryTable &table = tables[n];
         for (std::size_t i = 0; i < items.size(); ++i) {
             const Bucket &b = buckets[i];
             // A range without records still gives its one row: a count of 0
             // and empty sums.
             SummaryRow row{items[i].title, qint64(i + 1), std::vector<QVariant>(std::size_t(width))};
-            int c = 0;
-            for (const SummaryItem &item : s.items) {
-                for (int k = 0; k < item.columns(); ++k, ++c) {
-                    const std::size_t at = first + std::size_t(c);
-                    if (item.kind == ItemKind::Count)
-                        row.values[std::size_t(c)] = b.passing[filter];
-                    else if (b.any[at])
-                        row.values[std::size_t(c)] = b.sums[at];
-                }
-            }
+            b.fill(row.values, s, first);
             table.push_back(std::move(row));
         }
         first += std::size_t(width);

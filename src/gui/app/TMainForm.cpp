@@ -4,6 +4,7 @@
 #include "app/CommandRunner.h"
 #include "app/DatabaseCommands.h"
 #include "app/InputMethods.h"
+#include "app/RecordGrid.h"
 #include "app/RecordListModel.h"
 #include "app/Session.h"
 #include "app/TdlgAboutForm.h"
@@ -298,15 +299,7 @@ void TMainForm::createCentre()
     m_grid = new QTableView(m_listArea);
     m_grid->setObjectName(QStringLiteral("RecordGrid"));
     m_model = new RecordListModel(this);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setWordWrap(false);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->horizontalHeader()->setSectionsClickable(true);
+    setUpRecordGrid(m_grid);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     m_grid->installEventFilter(this);
     connect(m_grid, &QTableView::customContextMenuRequested, this, &TMainForm::showContextMenu);
@@ -371,19 +364,7 @@ void TMainForm::setListShown(bool shown)
     m_listShown = shown;
     if (shown) {
         m_model->attach(m_list.isOpen() ? &m_list : nullptr);
-        if (m_grid->model() != m_model) {
-            m_grid->setModel(m_model);
-            connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                    [this](const QModelIndex &current) {
-                        if (current.isValid())
-                            m_list.setCurrentRow(current.row());
-                    });
-        }
-        const auto &cols = m_model->columns();
-        for (int c = 0; c < int(cols.size()); ++c) {
-            m_grid->setColumnHidden(c, !cols[std::size_t(c)].visible);
-            m_grid->setColumnWidth(c, cols[std::size_t(c)].width);
-        }
+        showRecordModel(m_grid, m_model, m_list, this);
         syncCurrentToGrid();
         m_listArea->setCurrentIndex(0);
         m_toggle->setIcon(QIcon());

@@ -120,10 +120,7 @@ void TdlgDataSearchForm::tbSumClick()
             m_dataField->button()->setFocus();
         return;
     }
-    if (m_hooks.showResults)
-        m_hooks.showResults(out.condition);
-    if (m_hooks.refreshList)
-        m_hooks.refreshList();
+    m_hooks.found(out.condition);
 }
 
 } // namespace tq::gui

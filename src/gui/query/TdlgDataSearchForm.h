@@ -22,6 +22,15 @@ class TNumberEdit;
 struct QueryHooks {
     std::function<void(const query::SqlCondition &)> showResults;
     std::function<void()> refreshList; // errors of this step are not shown
+
+    // A dialog found `condition`: the result list first, then the main list.
+    void found(const query::SqlCondition &condition) const
+    {
+        if (showResults)
+            showResults(condition);
+        if (refreshList)
+            refreshList();
+    }
 };
 
 // 指标查询: the organisations whose value of one indicator lies in a range.

@@ -1,6 +1,7 @@
 #include "query/TdlgQueryListForm.h"
 
 #include "app/CommandRunner.h"
+#include "app/RecordGrid.h"
 #include "app/RecordListModel.h"
 #include "app/Session.h"
 #include "common/Error.h"
@@ -39,15 +40,7 @@ TdlgQueryListForm::TdlgQueryListForm(Session &session, Interaction &ui, Hooks ho
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     m_model = new RecordListModel(this);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setWordWrap(false);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->horizontalHeader()->setSectionsClickable(true);
+    setUpRecordGrid(m_grid);
     m_grid->installEventFilter(this);
     layout->addWidget(m_grid, 1);
 
@@ -119,17 +112,7 @@ void TdlgQueryListForm::open(const query::SqlCondition &condition)
     buildColumns(catalogue);
     m_list.open(m_session.db());
     m_model->attach(&m_list);
-    if (m_grid->model() != m_model) {
-        m_grid->setModel(m_model);
-        connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                [this](const QModelIndex &current) {
-                    if (current.isValid())
-                        m_list.setCurrentRow(current.row());
-                });
-    }
-    const auto &cols = m_model->columns();
-    for (int c = 0; c < int(cols.size()); ++c)
-        m_grid->setColumnWidth(c, cols[std::size_t(c)].width);
+    showRecordModel(m_grid, m_model, m_list, this);
     refresh();
 }
 

@@ -66,10 +66,7 @@ void TdlgSearchForm::tbSumClick()
         m_number1->setFocus();
         return;
     }
-    if (m_hooks.showResults)
-        m_hooks.showResults(out.condition);
-    if (m_hooks.refreshList)
-        m_hooks.refreshList();
+    m_hooks.found(out.condition);
 }
 
 } // namespace tq::gui

@@ -18,9 +18,7 @@
 
 namespace tq::gui {
 
-namespace {
-
-QToolButton *button(const QString &name, const QString &text, QWidget *parent)
+QToolButton *groupButton(const QString &name, const QString &text, QWidget *parent)
 {
     auto *b = new QToolButton(parent);
     b->setObjectName(name);
@@ -29,6 +27,8 @@ QToolButton *button(const QString &name, const QString &text, QWidget *parent)
     b->setMinimumWidth(80);
     return b;
 }
+
+namespace {
 
 std::optional<qint64> number(const QLineEdit *edit)
 {
@@ -59,7 +59,7 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Database &db, Interaction &ui, qint64 g
     m_groupName->setObjectName(QStringLiteral("GroupName"));
     m_groupName->setMaxLength(255);
     top->addWidget(m_groupName, 1);
-    m_tbSave = button(QStringLiteral("tbSave"), QStringLiteral("保  存"), this);
+    m_tbSave = groupButton(QStringLiteral("tbSave"), QStringLiteral("保  存"), this);
     top->addWidget(m_tbSave);
     layout->addLayout(top);
 
@@ -108,10 +108,10 @@ TdlgGroupItemForm::TdlgGroupItemForm(db::Database &db, Interaction &ui, qint64 g
     layout->addLayout(fields);
 
     auto *buttons = new QHBoxLayout;
-    m_tbAdd = button(QStringLiteral("tbAdd"), QStringLiteral("增  加"), this);
-    m_tbEdit = button(QStringLiteral("tbEdit"), QStringLiteral("修  改"), this);
-    m_tbRemove = button(QStringLiteral("tbRemove"), QStringLiteral("除  去"), this);
-    m_tbReturn = button(QStringLiteral("tbReturn"), QStringLiteral("返  回"), this);
+    m_tbAdd = groupButton(QStringLiteral("tbAdd"), QStringLiteral("增  加"), this);
+    m_tbEdit = groupButton(QStringLiteral("tbEdit"), QStringLiteral("修  改"), this);
+    m_tbRemove = groupButton(QStringLiteral("tbRemove"), QStringLiteral("除  去"), this);
+    m_tbReturn = groupButton(QStringLiteral("tbReturn"), QStringLiteral("返  回"), this);
     buttons->addStretch();
     for (QToolButton *b : {m_tbAdd, m_tbEdit, m_tbRemove, m_tbReturn})
         buttons->addWidget(b);

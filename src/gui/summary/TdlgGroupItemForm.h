@@ -16,6 +16,9 @@ class Interaction;
 
 namespace tq::gui {
 
+// A text button of the grouping dialogs' button rows.
+QToolButton *groupButton(const QString &name, const QString &text, QWidget *parent);
+
 // 自定义分组: the name of one grouping and its code ranges. Each range is a
 // title with a lower and an upper bound, each bound with its symbol.
 class TdlgGroupItemForm : public QDialog {

@@ -12,20 +12,6 @@
 
 namespace tq::gui {
 
-namespace {
-
-QToolButton *button(const QString &name, const QString &text, QWidget *parent)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumWidth(80);
-    return b;
-}
-
-} // namespace
-
 TdlgGroupListForm::TdlgGroupListForm(db::Database &db, Interaction &ui, Hooks hooks, QWidget *parent)
     : QDialog(parent), m_db(db), m_ui(ui), m_hooks(std::move(hooks))
 {
@@ -45,12 +31,12 @@ TdlgGroupListForm::TdlgGroupListForm(db::Database &db, Interaction &ui, Hooks ho
     layout->addWidget(m_grid, 1);
 
     auto *buttons = new QHBoxLayout;
-    m_tbAdd = button(QStringLiteral("tbAdd"), QStringLiteral("增  加"), this);
-    m_tbRemove = button(QStringLiteral("tbRemove"), QStringLiteral("除  去"), this);
-    m_tbEdit = button(QStringLiteral("tbEdit"), QStringLiteral("修  改"), this);
-    m_btnImport = button(QStringLiteral("btnImport"), QStringLiteral("导  入"), this);
-    m_btnExport = button(QStringLiteral("btnExport"), QStringLiteral("导  出"), this);
-    m_btnReturn = button(QStringLiteral("btnReturn"), QStringLiteral("返  回"), this);
+    m_tbAdd = groupButton(QStringLiteral("tbAdd"), QStringLiteral("增  加"), this);
+    m_tbRemove = groupButton(QStringLiteral("tbRemove"), QStringLiteral("除  去"), this);
+    m_tbEdit = groupButton(QStringLiteral("tbEdit"), QStringLiteral("修  改"), this);
+    m_btnImport = groupButton(QStringLiteral("btnImport"), QStringLiteral("导  入"), this);
+    m_btnExport = groupButton(QStringLiteral("btnExport"), QStringLiteral("导  出"), this);
+    m_btnReturn = groupButton(QStringLiteral("btnReturn"), QStringLiteral("返  回"), this);
     for (QToolButton *b : {m_tbAdd, m_tbRemove, m_tbEdit, m_btnImport, m_btnExport, m_btnReturn})
         buttons->addWidget(b);
     layout->addLayout(buttons);
